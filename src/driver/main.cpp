@@ -1,0 +1,4 @@
+// Entry point of kestrin.
+#include "driver/kestrin.h"
+
+int main(int argc, char **argv) { return kestrin_main(argc, argv); }

@@ -1,0 +1,35 @@
+// Whole-input reading: every input is read once into memory and split into
+// lines, so pipes work and lines of any length stay whole.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The lines of the stream up to its end, each with its line feed (the last
+// one may lack it). A line is cut at its first NUL byte, as C string
+// functions would see it.
+std::vector<std::string> read_lines(FILE *stream);
+
+// Opens the named file, reads its lines and closes it; the open and close
+// guards report on behalf of the calling function.
+std::vector<std::string> read_file_lines(const std::optional<std::string> &name, int line, const char *function);
+#define READ_FILE_LINES(name) read_file_lines((name), __LINE__, __func__)
+
+// Whitespace-separated tokens (blank, tab, line feed, vertical tab, form
+// feed, carriage return).
+std::vector<std::string> split_whitespace(const std::string &line);
+
+// Tokens separated by blanks and line feeds only; a tab stays inside a token.
+std::vector<std::string> split_blanks(const std::string &line);
+
+bool begins_with(const std::string &line, const char *prefix);
+
+// Reads a whole token as a number by the C prefix rules ("8.12ppm" is 8.12);
+// false when no digit at all can be read.
+bool read_real(const std::string &token, double &value);
+bool read_integer(const std::string &token, long &value);
+
+// strtod's value of the token, 0.0 when it holds no number.
+double real_or_zero(const std::string &token);
