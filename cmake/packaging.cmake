@@ -1,0 +1,2 @@
+# Installation and packaging of kestrin.
+install(TARGETS kestrin RUNTIME DESTINATION bin)
