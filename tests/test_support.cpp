@@ -76,3 +76,13 @@ outcome_t read_spin_systems(const std::string &input, data_t &data) {
     fclose(stream);
     return outcome;
 }
+
+matrix_t<double> matrix_of(const std::vector<std::vector<double>> &rows) {
+    matrix_t<double> m;
+    const int n = static_cast<int>(rows.size());
+    const int cols = n > 0 ? static_cast<int>(rows[0].size()) : 0;
+    allocate_matrix(m, n, cols, "(m)", "(m)[0]", __LINE__, __func__);
+    for (int i = 0; i < n; i++)
+        for (int j = 0; j < cols; j++) m[i][j] = rows[i][j];
+    return m;
+}

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "input/records.h"
 
@@ -26,6 +27,9 @@ FILE *text_stream(const std::string &content);
 // Runs the atom selection and statistics readers on the given texts, written
 // to "atoms.txt" and "stats.txt".
 outcome_t read_selection_and_stats(const std::string &atoms, const std::string &stats, data_t &data);
+
+// A square or rectangular matrix in the program's form, from its rows.
+matrix_t<double> matrix_of(const std::vector<std::vector<double>> &rows);
 
 // Reads spin systems from the text, after the two files above were read into data.
 outcome_t read_spin_systems(const std::string &input, data_t &data);

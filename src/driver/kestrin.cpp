@@ -2,6 +2,7 @@
 #include "driver/kestrin.h"
 
 #include "driver/command_line.h"
+#include "engines/engines.h"
 #include "input/failure.h"
 #include "input/readers.h"
 #include "report/report.h"
@@ -15,10 +16,22 @@ int kestrin_main(int argc, char **argv) {
         read_cs_to_analyse(params, data);
         read_stats(params, data);
         read_input_values(data);
-        if (params.full_perm_indep == 1) print_probas(data);
-        if (params.full_perm_dep == 1) print_probas(data);
-        if (params.select_perm_indep == 1) print_probas(data);
-        if (params.select_perm_dep == 1) print_probas(data);
+        if (params.full_perm_indep == 1) {
+            calculate_full_perm_indep_probas(data);
+            print_probas(data);
+        }
+        if (params.full_perm_dep == 1) {
+            calculate_full_perm_dep_probas(data);
+            print_probas(data);
+        }
+        if (params.select_perm_indep == 1) {
+            calculate_select_perm_indep_probas(data);
+            print_probas(data);
+        }
+        if (params.select_perm_dep == 1) {
+            calculate_select_perm_dep_probas(data);
+            print_probas(data);
+        }
         return 0;
     } catch (const run_ended &end) {
         return end.status;
