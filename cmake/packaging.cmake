@@ -1,2 +1,71 @@
-# Installation and packaging of kestrin.
-install(TARGETS kestrin RUNTIME DESTINATION bin)
+# Installation and packaging of kestrin: the program, its manual page and the
+# example data; `cpack -G DEB` in the build folder makes the Debian package.
+include(GNUInstallDirs)
+
+install(TARGETS kestrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual page's examples run on these files.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+set(KESTRIN_PACKAGE_MAINTAINER "kestrin maintainers <kestrin@example.org>"
+    CACHE STRING "Maintainer field of the Debian package: name <address>")
+
+# The Debian packages that ship the given libraries, asked of dpkg so the
+# names follow the distribution (libgsl27 and libgslcblas0 on Debian 12). A
+# library's real file belongs to the runtime package, its unversioned link to
+# the -dev package.
+function(kestrin_runtime_packages result fallback)
+  set(packages "")
+  foreach(library IN LISTS ARGN)
+    file(REAL_PATH "${library}" library_file)
+    execute_process(COMMAND dpkg-query --search "${library_file}"
+                    OUTPUT_VARIABLE owner RESULT_VARIABLE status ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(status EQUAL 0 AND owner MATCHES "^([^:, ]+)")
+      list(APPEND packages "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+  if(NOT packages)
+    set(packages ${fallback})
+    message(STATUS "dpkg knows no package of ${ARGN}; the Debian package will depend on ${packages}")
+  endif()
+  list(REMOVE_DUPLICATES packages)
+  list(JOIN packages ", " packages)
+  set(${result} "${packages}" PARENT_SCOPE)
+endfunction()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kestrin)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "${KESTRIN_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "rank amino-acid types of protein NMR spin systems by their chemical shifts")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "kestrin helps assign protein NMR spectra. For every spin system of a protein,
+a group of observed H, C and N chemical shifts labelled only by their nucleus,
+it scores how well each selected amino-acid type explains the shifts and
+prints the types ranked by that score, from per-atom shift statistics,
+missing rates and covariances.
+
+Four models sum over the attachments of the shifts to the atoms of each type:
+all of them or only the plausible ones, with independent normal densities or
+one multivariate normal density. Example statistics, atom selections and two
+proteins derived from BMRB entries are in /usr/share/doc/kestrin/examples.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_STRIP_FILES ON)
+# dpkg-shlibdeps names the libraries the binary loads, with the minimum
+# versions it needs: the C and C++ runtime and libgsl. It leaves out
+# libgslcblas, whose functions kestrin only reaches through libgsl, so that
+# one is named here; without dpkg-shlibdeps both GSL packages are.
+find_program(KESTRIN_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(KESTRIN_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  kestrin_runtime_packages(CPACK_DEBIAN_PACKAGE_DEPENDS libgslcblas0 "${GSL_CBLAS_LIBRARY}")
+else()
+  kestrin_runtime_packages(CPACK_DEBIAN_PACKAGE_DEPENDS "libgsl27;libgslcblas0" "${GSL_LIBRARY}"
+                           "${GSL_CBLAS_LIBRARY}")
+endif()
+# Debian keeps manual pages compressed.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/compress-man-pages.cmake)
+
+include(CPack)
