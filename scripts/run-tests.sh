@@ -12,4 +12,5 @@ ctest --test-dir build --output-on-failure -j2
 sh scripts/build.sh build-sanitize -DBUILD_TESTING=ON -DKESTRIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j2
+sh scripts/run-fuzz.sh 30
 echo "All tests passed."

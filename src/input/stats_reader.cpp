@@ -68,7 +68,7 @@ void store_stat_line(const stats_read_t &read, const stat_line_t &stat, const st
     // for the same atom shows as an entry already set.
     if (sdata.atom_type[p] != 0)
         fail("Error: atom '%s %s' of '%s' is described twice in stat file '%s' line %d\n%s", stat.atom_name.c_str(),
-             stat.atom_type.c_str(), stat.code.c_str(), read.fname, line_number, line.c_str());
+             stat.atom_type.c_str(), stat.code.c_str(), read.fname, line_number, echoed_line(line).c_str());
     const char nucleus = stat.atom_type[0];
     sdata.mean[p] = stat.mean;
     sdata.std_dev[p] = stat.std_dev;
@@ -97,7 +97,7 @@ void read_stat_lines(stats_read_t &read, data_t &data) {
         const int *code = find_residue_key(stat.code);
         if (code == nullptr)
             fail("Error: unknown amino acid (%s) in stat file '%s' line %d\n%s", stat.code.c_str(), read.fname,
-                 line_number, line.c_str());
+                 line_number, echoed_line(line).c_str());
         const int t = selected_type(read, stat.code, *code);
         if (t != last) {
             // Covariance rows follow the order of one run of lines per amino acid.
@@ -168,11 +168,11 @@ void read_cov_blocks(const stats_read_t &read, data_t &data) {
         cov_header_t header;
         if (!parse_cov_header(line, header))
             fail("Error: malformed covariance header in stat file '%s' line %d\n%s", read.fname,
-                 static_cast<int>(li) + 1, line.c_str());
+                 static_cast<int>(li) + 1, echoed_line(line).c_str());
         const int *code = find_residue_key(header.code);
         if (code == nullptr)
             fail("Error: unknown amino acid (%s) in stat file '%s' while reading covariances\n%s",
-                 header.code.c_str(), read.fname, line.c_str());
+                 header.code.c_str(), read.fname, echoed_line(line).c_str());
         const int t = selected_type(read, header.code, *code);
         li = read_cov_block(read, li, header, data.sdata[t], read.tags[t]);
     }

@@ -52,6 +52,10 @@ bool begins_with(const std::string &line, const char *prefix) {
     return line.compare(0, strlen(prefix), prefix) == 0;
 }
 
+std::string echoed_line(const std::string &line) {
+    return !line.empty() && line.back() == '\n' ? line : line + "\n";
+}
+
 bool read_real(const std::string &token, double &value) {
     char *end;
     value = strtod(token.c_str(), &end);

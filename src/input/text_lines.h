@@ -26,6 +26,11 @@ std::vector<std::string> split_blanks(const std::string &line);
 
 bool begins_with(const std::string &line, const char *prefix);
 
+// The line as read, for echoing after an error message, with a line feed
+// added when it has none (the last line of an input, or a line cut at a NUL
+// byte), so the message still ends its line.
+std::string echoed_line(const std::string &line);
+
 // Reads a whole token as a number by the C prefix rules ("8.12ppm" is 8.12);
 // false when no digit at all can be read.
 bool read_real(const std::string &token, double &value);

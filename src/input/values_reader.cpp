@@ -16,7 +16,7 @@ bool is_end_line(const std::string &line) { return begins_with(line, "</res>"); 
 bool is_shift_line(const std::string &line) { return begins_with(line, "  <cs "); }
 
 [[noreturn]] void fail_malformed(const std::vector<std::string> &lines, std::size_t li) {
-    fail("Error: malformed line %d in stdin\n%s", static_cast<int>(li) + 1, lines[li].c_str());
+    fail("Error: malformed line %d in stdin\n%s", static_cast<int>(li) + 1, echoed_line(lines[li]).c_str());
 }
 
 [[noreturn]] void fail_end_of_input() { fail("Error: unexpected End-Of-File while reading stdin\n"); }

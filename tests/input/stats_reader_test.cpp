@@ -123,7 +123,7 @@ TEST(Statistics, MalformedOrInconsistentFilesAreRejected) {
         {"ALA H H\n", ala_h + "<cov res=\"ALA\" dim=\"0\">\n",
          "Error: malformed covariance header in stat file 'stats.txt' line 4\n<cov res=\"ALA\" dim=\"0\">\n"},
         {"ALA H H\n", ala_h + "<cov res=\"ALA\" dim=\"six\">",
-         "Error: malformed covariance header in stat file 'stats.txt' line 4\n<cov res=\"ALA\" dim=\"six\">"},
+         "Error: malformed covariance header in stat file 'stats.txt' line 4\n<cov res=\"ALA\" dim=\"six\">\n"},
         {"ALA H H\n", ala_h + "<cov res=\"ALA\" dim=\"2\">\n0.4\n",
          "Error: covariance row 1 of 'ALA' in stat file 'stats.txt' has fewer than 2 values\n"},
         {"ALA HA H\n", ala_stats + "<cov res=\"ALA\" dim=\"1\">\n",
@@ -134,6 +134,30 @@ TEST(Statistics, MalformedOrInconsistentFilesAreRejected) {
          "4.3\n"},
         {"ALA H H\nGLY H H\n", ala_h + "GLY H H 1 2 3 4 5 6 7\nALA HA H 1 2 3 4 5 6 7\n",
          "Error: amino acid 'ALA' appears in more than one block in stat file 'stats.txt' line 5\n"},
+    };
+    for (const rejected_t &c : cases) {
+        data_t data;
+        const outcome_t o = read_selection_and_stats(c.atoms, c.stats, data);
+        EXPECT_EQ(o.status, 1) << c.stats;
+        EXPECT_EQ(o.err, c.message) << c.stats;
+    }
+}
+
+// An echoed line that has no line feed of its own (the file's last line, or
+// a line cut at a NUL byte) still ends the message with one.
+TEST(Statistics, EchoedLineEndsTheMessageWithALineFeed) {
+    const std::string ala_h = std::string(header) + "ALA H H 1 2 3 8.2 0.6 5 4.3\n";
+    const rejected_t cases[] = {
+        {"ALA H H\n", std::string(header) + "XXX H H 1 2 3 4 5 6 7",
+         "Error: unknown amino acid (XXX) in stat file 'stats.txt' line 3\nXXX H H 1 2 3 4 5 6 7\n"},
+        {"ALA H H\n", ala_h + "ALA H H 1 2 3 8.3 0.6 5 4.3",
+         "Error: atom 'H H' of 'ALA' is described twice in stat file 'stats.txt' line 4\nALA H H 1 2 3 8.3 0.6 5 "
+         "4.3\n"},
+        {"ALA H H\n", ala_h + "<cov res=\"UNK\" dim=\"1\">",
+         "Error: unknown amino acid (UNK) in stat file 'stats.txt' while reading covariances\n<cov res=\"UNK\" "
+         "dim=\"1\">\n"},
+        {"ALA H H\n", ala_h + std::string("<cov res=\"AL\0A\" dim=\"1\">\n1\n</cov>\n", 34),
+         "Error: malformed covariance header in stat file 'stats.txt' line 4\n<cov res=\"AL\n"},
     };
     for (const rejected_t &c : cases) {
         data_t data;

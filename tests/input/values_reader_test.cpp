@@ -133,6 +133,24 @@ TEST(SpinSystems, BadLinesEndTheRun) {
     }
 }
 
+// An echoed line that has no line feed of its own (the input's last line, or
+// a line cut at a NUL byte) still ends the message with one.
+TEST(SpinSystems, EchoedLineEndsTheMessageWithALineFeed) {
+    const struct {
+        std::string input, message;
+    } cases[] = {
+        {"<res type=\"UNK\">\n  <cs type=\"H\" n=x", "Error: malformed line 2 in stdin\n  <cs type=\"H\" n=x\n"},
+        {std::string("<res type=\"UNK\">\n  <cs ty\0pe=\"H\" n=\"1\">\n8.0\n</res>\n", 51),
+         "Error: malformed line 2 in stdin\n  <cs ty\n"},
+    };
+    for (const auto &c : cases) {
+        data_t data = selected_ala_gly();
+        const outcome_t o = read_spin_systems(c.input, data);
+        EXPECT_EQ(o.status, 1) << c.input;
+        EXPECT_EQ(o.err, c.message) << c.input;
+    }
+}
+
 TEST(SpinSystems, LongValuesLineIsReadWhole) {
     data_t data = selected_ala_gly();
     std::string values;

@@ -1,0 +1,111 @@
+// Fuzz target helpers: scratch files, captured streams and outcome checks.
+#include "fuzz_support.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "input/failure.h"
+
+namespace {
+
+// One scratch folder per process, so parallel fuzzing jobs never share
+// files. The name is never destroyed, so the exit handler can still use it.
+const std::string &scratch_folder() {
+    static const std::string *const folder = [] {
+        const std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("kestrin_fuzz_" + std::to_string(getpid()));
+        std::filesystem::create_directories(path);
+        std::atexit([] { std::filesystem::remove_all(scratch_folder()); });
+        return new std::string(path.string());
+    }();
+    return *folder;
+}
+
+// Swaps a standard stream for an in-memory one while the call runs.
+struct memory_stream_t {
+    char *buffer = nullptr;
+    std::size_t size = 0;
+    FILE *stream = open_memstream(&buffer, &size);
+
+    std::string close() {
+        fclose(stream);
+        std::string text(buffer, size);
+        free(buffer);
+        return text;
+    }
+};
+
+[[noreturn]] void finding(const char *what, const observed_run_t &run) {
+    fprintf(stderr, "\nfinding: %s (status %d)\n--- stdout:\n%s\n--- stderr:\n%s\n", what, run.status,
+            run.out.c_str(), run.err.c_str());
+    abort();
+}
+
+bool ends_with_line_feed(const std::string &text) { return !text.empty() && text.back() == '\n'; }
+
+// Warnings only: each begins with "Warning: " (the dropped-residue warning has no line feed).
+bool only_warnings(const std::string &err) { return err.empty() || err.compare(0, 9, "Warning: ") == 0; }
+
+void check_status(const observed_run_t &run) {
+    if (run.status != -1 && run.status != 0 && run.status != 1) finding("exit status other than 0 or 1", run);
+    if (run.status == 1 && !ends_with_line_feed(run.err)) finding("status 1 without a full error message", run);
+    if (run.status != 1 && !only_warnings(run.err)) finding("message other than a warning without status 1", run);
+}
+
+}  // namespace
+
+observed_run_t run_observed(const std::function<int()> &call, bool capture_stdout) {
+    FILE *const saved_err = stderr;
+    FILE *const saved_out = stdout;
+    memory_stream_t err, out;
+    stderr = err.stream;
+    if (capture_stdout) stdout = out.stream;
+    int status;
+    try {
+        status = call();
+    } catch (const run_ended &end) {
+        status = end.status;
+    }
+    stderr = saved_err;
+    stdout = saved_out;
+    return {status, out.close(), err.close()};
+}
+
+void check_reader_run(const observed_run_t &run) {
+    check_status(run);
+    // The readers write on standard output only through the close guard, whose
+    // failure cannot come from the input.
+    if (!run.out.empty()) finding("reader output on standard output", run);
+}
+
+void check_whole_run(const observed_run_t &run) {
+    if (run.status == -1) finding("run returned no status", run);
+    check_status(run);
+}
+
+std::string write_scratch_file(const char *name, const uint8_t *data, std::size_t size) {
+    const std::string path = scratch_folder() + "/" + name;
+    FILE *file = fopen(path.c_str(), "wb");
+    if (file == nullptr || (size > 0 && fwrite(data, 1, size, file) != size) || fclose(file) != 0) {
+        perror(path.c_str());
+        abort();
+    }
+    return path;
+}
+
+std::string write_scratch_file(const char *name, const std::string &text) {
+    return write_scratch_file(name, reinterpret_cast<const uint8_t *>(text.data()), text.size());
+}
+
+FILE *open_byte_stream(const uint8_t *data, std::size_t size) {
+    // fmemopen refuses an empty buffer; an empty input reads as /dev/null.
+    FILE *stream = size > 0 ? fmemopen(const_cast<uint8_t *>(data), size, "r") : fopen("/dev/null", "r");
+    if (stream == nullptr) {
+        perror("input stream");
+        abort();
+    }
+    return stream;
+}
