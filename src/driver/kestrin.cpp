@@ -2,10 +2,24 @@
 #include "driver/kestrin.h"
 
 #include "driver/command_line.h"
+#include "driver/progress.h"
 #include "engines/engines.h"
 #include "input/failure.h"
 #include "input/readers.h"
 #include "report/report.h"
+
+namespace {
+
+// One model pass with its progress line, then its report.
+void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &), data_t &data) {
+    progress_line_t line;
+    start_progress_line(line, option);
+    pass(data, {update_progress_line, &line});
+    end_progress_line(line);
+    print_probas(data);
+}
+
+}  // namespace
 
 int kestrin_main(int argc, char **argv) {
     try {
@@ -16,22 +30,10 @@ int kestrin_main(int argc, char **argv) {
         read_cs_to_analyse(params, data);
         read_stats(params, data);
         read_input_values(data);
-        if (params.full_perm_indep == 1) {
-            calculate_full_perm_indep_probas(data);
-            print_probas(data);
-        }
-        if (params.full_perm_dep == 1) {
-            calculate_full_perm_dep_probas(data);
-            print_probas(data);
-        }
-        if (params.select_perm_indep == 1) {
-            calculate_select_perm_indep_probas(data);
-            print_probas(data);
-        }
-        if (params.select_perm_dep == 1) {
-            calculate_select_perm_dep_probas(data);
-            print_probas(data);
-        }
+        if (params.full_perm_indep == 1) run_pass("-cfpi", calculate_full_perm_indep_probas, data);
+        if (params.full_perm_dep == 1) run_pass("-cfpd", calculate_full_perm_dep_probas, data);
+        if (params.select_perm_indep == 1) run_pass("-cspi", calculate_select_perm_indep_probas, data);
+        if (params.select_perm_dep == 1) run_pass("-cspd", calculate_select_perm_dep_probas, data);
         return 0;
     } catch (const run_ended &end) {
         return end.status;

@@ -21,15 +21,12 @@ bool fails_count_test(const value_data_t &v, const stat_data_t &s) {
     return v.H_num > s.H_num || v.C_num > s.C_num || v.N_num > s.N_num;
 }
 
-void calculate_probas(data_t &data, double (*proba)(const value_data_t &, const stat_data_t &)) {
+void calculate_probas(data_t &data, double (*proba)(const value_data_t &, const stat_data_t &),
+                      const pass_progress_t &progress) {
     for (int i = 0; i < data.spin_num; i++) {
         value_data_t &v = data.vdata[i];
         for (int t = 0; t < data.type_num; t++)
             v.proba[t] = fails_count_test(v, data.sdata[t]) ? 0.0 : proba(v, data.sdata[t]);
+        if (progress.report != nullptr) progress.report(progress.context, i + 1, data.spin_num);
     }
 }
-
-void calculate_full_perm_indep_probas(data_t &data) { calculate_probas(data, full_perm_indep_proba); }
-void calculate_full_perm_dep_probas(data_t &data) { calculate_probas(data, full_perm_dep_proba); }
-void calculate_select_perm_indep_probas(data_t &data) { calculate_probas(data, select_perm_indep_proba); }
-void calculate_select_perm_dep_probas(data_t &data) { calculate_probas(data, select_perm_dep_proba); }

@@ -20,8 +20,3 @@ bool first_assignment(select_walk_t &walk, int k) {
 }
 
 bool next_assignment(select_walk_t &walk, int k) { return select_enum_next(walk.enumd[k], walk.x[k].shifts) == 0; }
-
-double assignment_missing_rate(const stat_data_t &s, const select_walk_t &walk, int k) {
-    const std::vector<int> &tag = walk.enumd[k].tag;
-    return missing_rate_factor(s, walk.x[k], [&](int a) { return tag[a] != -1; });
-}

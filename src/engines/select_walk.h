@@ -29,9 +29,6 @@ bool first_assignment(select_walk_t &walk, int k);
 // Moves to the nucleus' next assignment; false when exhausted.
 bool next_assignment(select_walk_t &walk, int k);
 
-// Missing-rate factor of the nucleus' current assignment.
-double assignment_missing_rate(const stat_data_t &s, const select_walk_t &walk, int k);
-
 // Type position of the atom that holds shift i of the nucleus.
 inline int assigned_atom(const select_walk_t &walk, int k, int i) {
     const enum_data_t &e = walk.enumd[k];

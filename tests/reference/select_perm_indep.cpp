@@ -1,8 +1,10 @@
 // Selected-permutation independent model: only assignments in which every
 // shift is plausible for its atom, weighted as in the full model.
-#include "engines/engines.h"
+#include "reference/reference_engines.h"
 #include "engines/select_walk.h"
 #include "linalg/density.h"
+
+namespace reference {
 
 namespace {
 
@@ -44,3 +46,5 @@ double select_perm_indep_proba(const value_data_t &v, const stat_data_t &s) {
     } while (next_assignment(walk, H_NUCLEUS));
     return sum;
 }
+
+}  // namespace reference

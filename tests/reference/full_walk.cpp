@@ -1,9 +1,11 @@
 // GSL combinations and permutations of one nucleus, with the tags of the chosen atoms.
-#include "engines/full_walk.h"
+#include "reference/full_walk.h"
 
 #include <algorithm>
 
 #include "input/failure.h"
+
+namespace reference {
 
 void make_full_walks(const value_data_t &v, const stat_data_t &s, full_walk_t walks[NUCLEI], const char *function) {
     static const char *const tag_names[NUCLEI] = {"H_tag", "C_tag", "N_tag"};
@@ -46,3 +48,5 @@ bool next_order(full_walk_t &w) { return gsl_permutation_next(w.perm.get()) == G
 double choice_missing_rate(const stat_data_t &s, const full_walk_t &w) {
     return missing_rate_factor(s, w.x, [&](int j) { return w.tag[j] == 1; });
 }
+
+}  // namespace reference

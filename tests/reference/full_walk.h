@@ -11,6 +11,8 @@
 
 #include "engines/factors.h"
 
+namespace reference {
+
 struct full_walk_t {
     nucleus_t x;
     std::unique_ptr<gsl_permutation, decltype(&gsl_permutation_free)> perm{nullptr, gsl_permutation_free};
@@ -38,3 +40,5 @@ inline int ordered_shift(const full_walk_t &w, int i) { return static_cast<int>(
 
 // Missing-rate factor of the current choice.
 double choice_missing_rate(const stat_data_t &s, const full_walk_t &w);
+
+}  // namespace reference

@@ -1,8 +1,10 @@
 // Full-permutation independent model: every attachment of every nucleus,
 // weighted by missing rates and a product of normal densities.
-#include "engines/engines.h"
-#include "engines/full_walk.h"
+#include "reference/reference_engines.h"
+#include "reference/full_walk.h"
 #include "linalg/density.h"
+
+namespace reference {
 
 namespace {
 
@@ -53,3 +55,5 @@ double full_perm_indep_proba(const value_data_t &v, const stat_data_t &s) {
     } while (next_choice(H));
     return sum;
 }
+
+}  // namespace reference

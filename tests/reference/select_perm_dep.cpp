@@ -1,10 +1,18 @@
 // Selected-permutation MVND model: the selected assignments, each scored by
 // one multivariate normal density over all observed shifts.
-#include "engines/engines.h"
-#include "engines/mvnd_work.h"
+#include "reference/reference_engines.h"
+#include "reference/mvnd_work.h"
 #include "engines/select_walk.h"
 
+namespace reference {
+
 namespace {
+
+// Missing-rate factor of the nucleus' current assignment.
+double assignment_missing_rate(const stat_data_t &s, const select_walk_t &walk, int k) {
+    const std::vector<int> &tag = walk.enumd[k].tag;
+    return missing_rate_factor(s, walk.x[k], [&](int a) { return tag[a] != -1; });
+}
 
 // Rows of the nucleus (from first_row) follow its shifts in input order and
 // take the atoms of the current assignment.
@@ -51,3 +59,5 @@ double select_perm_dep_proba(const value_data_t &v, const stat_data_t &s) {
     } while (next_assignment(walk, H_NUCLEUS));
     return sum;
 }
+
+}  // namespace reference

@@ -1,8 +1,10 @@
 // Full-permutation MVND model: every attachment, scored by one multivariate
 // normal density over all observed shifts with the chosen atoms' covariances.
-#include "engines/engines.h"
-#include "engines/full_walk.h"
-#include "engines/mvnd_work.h"
+#include "reference/reference_engines.h"
+#include "reference/full_walk.h"
+#include "reference/mvnd_work.h"
+
+namespace reference {
 
 namespace {
 
@@ -65,3 +67,5 @@ double full_perm_dep_proba(const value_data_t &v, const stat_data_t &s) {
     } while (next_choice(H));
     return sum;
 }
+
+}  // namespace reference

@@ -1,11 +1,13 @@
 // MVND work storage: filling rows, factoring the covariance, the density.
-#include "engines/mvnd_work.h"
+#include "reference/mvnd_work.h"
 
 #include <cmath>
 
 #include "input/failure.h"
 #include "linalg/density.h"
 #include "linalg/lu.h"
+
+namespace reference {
 
 void alloc_mvnd_work(mvnd_work_t &work, int n, const char *function) {
     work.n = n;
@@ -47,3 +49,5 @@ double mvnd_density(const mvnd_work_t &work, double hl) {
     }
     return std::exp(((-d) * 0.5 - work.norm) - hl);
 }
+
+}  // namespace reference

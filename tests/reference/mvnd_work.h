@@ -6,6 +6,8 @@
 
 #include "input/records.h"
 
+namespace reference {
+
 struct mvnd_work_t {
     int n = 0;                  // observed shifts: the order of the distribution
     std::vector<double> values; // shift of each row
@@ -31,3 +33,5 @@ double factor_cov(mvnd_work_t &work);
 // exp(-d/2 - norm - hl) for the quadratic form d of the current values; a
 // negative d is taken as -d with -hl.
 double mvnd_density(const mvnd_work_t &work, double hl);
+
+}  // namespace reference
