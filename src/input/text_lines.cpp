@@ -6,12 +6,9 @@
 
 #include "input/failure.h"
 
-std::vector<std::string> read_lines(FILE *stream) {
-    std::string content;
-    char chunk[65536];
-    std::size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
+namespace {
 
+std::vector<std::string> split_lines(const std::string &content) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < content.size()) {
@@ -24,6 +21,21 @@ std::vector<std::string> read_lines(FILE *stream) {
         start = end;
     }
     return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> read_lines(FILE *stream) {
+    std::string content;
+    char chunk[65536];
+    std::size_t got;
+    try {
+        while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
+        return split_lines(content);
+    } catch (const std::bad_alloc &) {
+        // An input larger than the memory left: twice its size is held while it is split.
+        report_allocation_failure(__LINE__, __func__, 2 * (content.size() + sizeof chunk), "the input's lines");
+    }
 }
 
 std::vector<std::string> read_file_lines(const std::optional<std::string> &name, int line, const char *function) {
