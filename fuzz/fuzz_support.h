@@ -30,5 +30,12 @@ void check_whole_run(const observed_run_t &run);
 std::string write_scratch_file(const char *name, const uint8_t *data, std::size_t size);
 std::string write_scratch_file(const char *name, const std::string &text);
 
+// Splits a whole-run input into the atom selection, the statistics file and
+// the spin systems, at lines that hold only "%%". False (the input is not
+// tried) unless there are three parts within the bounds that keep one run of
+// the full-permutation models fast: at most 10 atom lines, 8 spin systems,
+// 3 shifts per nucleus, 8192 bytes.
+bool split_run_input(const uint8_t *bytes, std::size_t size, std::string parts[3]);
+
 // A read-only stream over the bytes, for standard input.
 FILE *open_byte_stream(const uint8_t *data, std::size_t size);

@@ -31,11 +31,13 @@ double dot(const double *a, const double *b, int n) {
 }
 
 // Completes row r with its atom's cached solve; false when the rows so far
-// are not positive definite.
+// are not clearly positive definite. A pivot lost in the rounding of its
+// atom's variance is left to the general decomposition, which reports a
+// singular matrix where the rows are.
 bool factor_row(row_walk_t &w, int r) {
     const int a = w.atom[r];
     const double pivot = w.s->cov[a][a] - w.solved2[r][a];
-    if (!(pivot > 0.0)) return false;
+    if (!(pivot > 1e-10 * w.s->cov[a][a])) return false;
     w.diagonal[r] = std::sqrt(pivot);
     w.z[r] = (w.x[r] - w.s->mean[a] - w.solved_z[r][a]) / w.diagonal[r];
     w.q[r] = (r > 0 ? w.q[r - 1] : 0.0) + w.z[r] * w.z[r];
@@ -82,17 +84,28 @@ void add_factored_attachment(row_walk_t &w) {
     w.counts.visited++;
 }
 
-// A completed attachment decomposed in general: a negative quadratic form is
-// taken as -d with the log-determinant's half negated.
+// A completed attachment decomposed in general, with the rows laid out as
+// the model's own work matrix has them (nucleus by nucleus; within one, by
+// atom for full permutations, by shift for selected ones), so that the
+// decomposition meets the same pivots, a singular matrix included. A negative
+// quadratic form is taken as -d with the log-determinant's half negated.
 void add_general_attachment(row_walk_t &w) {
-    for (int r = 0; r < w.n; r++) {
-        w.means[r] = w.s->mean[w.atom[r]];
-        w.cov[r][r] = w.s->cov[w.atom[r]][w.atom[r]];
-        for (int j = 0; j < r; j++) w.cov[r][j] = w.cov[j][r] = covariance(w, r, j);
+    std::vector<int> &order = w.general_order;
+    for (int r = 0; r < w.n; r++) order[r] = r;
+    auto key = [&](int r) { return w.model == FULL_PERMUTATIONS ? w.atom[r] : w.shift[r]; };
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return w.nucleus[a] != w.nucleus[b] ? w.nucleus[a] < w.nucleus[b] : key(a) < key(b);
+    });
+    for (int i = 0; i < w.n; i++) {
+        const int r = order[i], a = w.atom[r];
+        w.values[i] = w.x[r];
+        w.means[i] = w.s->mean[a];
+        w.cov[i][i] = w.s->cov[a][a];
+        for (int j = 0; j < i; j++) w.cov[i][j] = w.cov[j][i] = w.pair_cov[a][w.atom[order[j]]];
     }
     double hl = 0.5 * lu_matrix_log_determinant(w.cov, w.n);
     lu_decomposition_mat_inv(w.cov, w.n, w.inv_cov);
-    double d = mahalanobis(w.x.data(), w.means.data(), w.inv_cov, w.n);
+    double d = mahalanobis(w.values.data(), w.means.data(), w.inv_cov, w.n);
     if (d < 0) {
         d = -d;
         hl = -hl;
@@ -169,6 +182,7 @@ void lay_out_rows(row_walk_t &w, const row_candidates_t candidates[NUCLEI]) {
         const row_t &row = rows[r];
         w.nucleus[r] = row.nucleus;
         w.x[r] = w.blocks[row.nucleus].values[row.shift];
+        w.shift[r] = row.shift;
         w.candidates[r] = &candidates[row.nucleus][row.shift];
         w.last_of_nucleus[r] = 1;
         for (int j = 0; j < r; j++)
@@ -189,6 +203,7 @@ double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_mod
     allocate_vector(w.nucleus, n, "nucleus", __LINE__, __func__);
     allocate_vector(w.last_of_nucleus, n, "last_of_nucleus", __LINE__, __func__);
     allocate_vector(w.x, n, "x", __LINE__, __func__);
+    allocate_vector(w.shift, n, "shift", __LINE__, __func__);
     allocate_vector(w.candidates, n, "candidates", __LINE__, __func__);
     const int atoms = s.H_num + s.C_num + s.N_num;
     allocate_vector(w.used, atoms, "used", __LINE__, __func__);
@@ -217,6 +232,8 @@ double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_mod
     allocate_matrix(w.cov, n, n, "(cov)", "(cov)[0]", __LINE__, __func__);
     allocate_matrix(w.inv_cov, n, n, "(inv_cov)", "(inv_cov)[0]", __LINE__, __func__);
     allocate_vector(w.means, n, "means", __LINE__, __func__);
+    allocate_vector(w.values, n, "values", __LINE__, __func__);
+    allocate_vector(w.general_order, n, "general_order", __LINE__, __func__);
     if (model == FULL_PERMUTATIONS) prepare_skipping(w);
 
     if (!may_skip(w, 0)) visit(w, 0);

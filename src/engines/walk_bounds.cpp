@@ -81,7 +81,10 @@ bool conditional_variances(row_walk_t &w, std::vector<double> &variance) {
             if (j < r) {
                 C[r][j] = sum / C[j][j];
             } else {
-                if (!(sum > 0.0) || !std::isfinite(sum)) return false;
+                // As in the walk, a pivot lost in the rounding of its
+                // variance counts as singular: that type's attachments are
+                // all visited, and the singular ones reported.
+                if (!(sum > 1e-10 * C[r][r]) || !std::isfinite(sum)) return false;
                 C[r][r] = std::sqrt(sum);
             }
         }

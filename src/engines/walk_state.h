@@ -14,6 +14,7 @@ struct row_walk_t {
     std::vector<int> nucleus;            // nucleus of each row
     std::vector<int> last_of_nucleus;    // 1 for the last row of its nucleus
     std::vector<double> x;               // shift of each row
+    std::vector<int> shift;              // index of each row's shift among its nucleus' shifts
     std::vector<const std::vector<int> *> candidates;  // atoms each row may take
     nucleus_t blocks[NUCLEI];
     double norm = 0.0;                   // 0.5 × n × ln(2π)
@@ -51,7 +52,8 @@ struct row_walk_t {
 
     // General decomposition, for rows whose covariance is not positive definite.
     matrix_t<double> cov, inv_cov;
-    std::vector<double> means;
+    std::vector<double> values, means;
+    std::vector<int> general_order;      // walk row of each row of the work matrix
 
     double sum = 0.0;
     walk_counts_t counts;
