@@ -1,6 +1,5 @@
 // Reader of the statistics file: per-atom shift statistics and per-type
 // covariance blocks, kept for the selected atoms only.
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -116,7 +115,8 @@ void read_stat_lines(stats_read_t &read, data_t &data) {
 
 struct cov_header_t {
     std::string code;
-    int dim = 0;
+    decimal_t dim;         // as written, for messages
+    std::size_t size = 0;  // its value, SIZE_MAX when larger
 };
 
 // "<cov res="ALA" dim="6">": the code starts five characters after res=,
@@ -126,10 +126,10 @@ bool parse_cov_header(const std::string &line, cov_header_t &header) {
     const std::size_t dim = line.find("dim=");
     if (res == std::string::npos || dim == std::string::npos) return false;
     header.code = res + 5 <= line.size() ? line.substr(res + 5, 3) : std::string();
-    long value;
-    if (dim + 5 > line.size() || !read_integer(line.substr(dim + 5), value) || value <= 0 || value > INT_MAX)
+    if (dim + 5 > line.size() || !read_decimal(line.substr(dim + 5), header.dim) || header.dim.negative ||
+        header.dim.digits == "0")
         return false;
-    header.dim = static_cast<int>(value);
+    header.size = capped_value(header.dim);
     return true;
 }
 
@@ -137,19 +137,19 @@ bool parse_cov_header(const std::string &line, cov_header_t &header) {
 std::size_t read_cov_block(const stats_read_t &read, std::size_t li, const cov_header_t &header, stat_data_t &sdata,
                            const std::vector<char> &tags) {
     for (std::size_t j = 0; j < tags.size(); j++)
-        if (tags[j] && j >= static_cast<std::size_t>(header.dim))
-            fail("Error: covariance block of '%s' in stat file '%s' has dimension %d, too small for its statistics "
+        if (tags[j] && j >= header.size)
+            fail("Error: covariance block of '%s' in stat file '%s' has dimension %s, too small for its statistics "
                  "lines\n",
-                 header.code.c_str(), read.fname, header.dim);
+                 header.code.c_str(), read.fname, header.dim.digits.c_str());
 
     if (++li >= read.lines.size()) fail_end_of_file(read);
     int i = 0;
     for (std::size_t r = 0; !begins_with(read.lines[li], "</cov>"); r++) {
         if (r < tags.size() && tags[r]) {
             const std::vector<std::string> values = split_blanks(read.lines[li]);
-            if (values.size() < static_cast<std::size_t>(header.dim))
-                fail("Error: covariance row %d of '%s' in stat file '%s' has fewer than %d values\n",
-                     static_cast<int>(r) + 1, header.code.c_str(), read.fname, header.dim);
+            if (values.size() < header.size)
+                fail("Error: covariance row %d of '%s' in stat file '%s' has fewer than %s values\n",
+                     static_cast<int>(r) + 1, header.code.c_str(), read.fname, header.dim.digits.c_str());
             int k = 0;
             for (std::size_t c = 0; c < tags.size(); c++)
                 if (tags[c]) sdata.cov[i][k++] = real_or_zero(values[c]);

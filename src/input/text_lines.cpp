@@ -1,6 +1,8 @@
 // Whole-input reading and the small text rules shared by the three readers.
 #include "input/text_lines.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -78,6 +80,30 @@ bool read_integer(const std::string &token, long &value) {
     char *end;
     value = strtol(token.c_str(), &end, 10);
     return end != token.c_str();
+}
+
+bool read_decimal(const std::string &text, decimal_t &number) {
+    std::size_t at = text.find_first_not_of(" \t\n\v\f\r");
+    if (at == std::string::npos) return false;
+    bool minus = false;
+    if (text[at] == '+' || text[at] == '-') minus = text[at++] == '-';
+    const std::size_t first = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') at++;
+    if (at == first) return false;
+    const std::size_t significant = std::min(text.find_first_not_of('0', first), at - 1);
+    number.digits = text.substr(significant, at - significant);
+    number.negative = minus && number.digits != "0";
+    return true;
+}
+
+std::size_t capped_value(const decimal_t &number) {
+    if (number.negative) return 0;
+    std::size_t value = 0;
+    for (const char digit : number.digits) {
+        if (value > (SIZE_MAX - (digit - '0')) / 10) return SIZE_MAX;
+        value = value * 10 + (digit - '0');
+    }
+    return value;
 }
 
 double real_or_zero(const std::string &token) { return strtod(token.c_str(), nullptr); }

@@ -36,5 +36,19 @@ std::string echoed_line(const std::string &line);
 bool read_real(const std::string &token, double &value);
 bool read_integer(const std::string &token, long &value);
 
+// A decimal integer read as strtol reads it (leading blanks, a sign, then
+// digits, stopping at the first other character), kept whole so that counts
+// and dimensions beyond every integer type still compare and print exactly.
+struct decimal_t {
+    bool negative = false;  // a minus sign before digits other than zeros
+    std::string digits;     // without leading zeros; "0" for zero
+};
+
+// False when the text holds no digit where the number should start.
+bool read_decimal(const std::string &text, decimal_t &number);
+
+// The number's value, or SIZE_MAX when it is larger; 0 when negative.
+std::size_t capped_value(const decimal_t &number);
+
 // strtod's value of the token, 0.0 when it holds no number.
 double real_or_zero(const std::string &token);

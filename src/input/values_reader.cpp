@@ -1,6 +1,5 @@
 // Reader of the spin systems: observed shifts grouped by spin system, each
 // shift labelled only by its nucleus.
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,7 @@ std::string declared_code(const std::vector<std::string> &lines, std::size_t li)
 
 struct shift_line_t {
     char nucleus;
-    int count;
+    decimal_t count;
 };
 
 // Nucleus: the character six after "type"; count: the integer three after "n=".
@@ -41,22 +40,25 @@ shift_line_t parse_shift_line(const std::vector<std::string> &lines, std::size_t
     const std::string &line = lines[li];
     const std::size_t type = line.find("type");
     const std::size_t n = line.find("n=");
-    long count;
+    decimal_t count;
     if (type == std::string::npos || type + 6 >= line.size() || n == std::string::npos || n + 3 > line.size() ||
-        !read_integer(line.substr(n + 3), count) || count < 0 || count > INT_MAX)
+        !read_decimal(line.substr(n + 3), count) || count.negative)
         fail_malformed(lines, li);
-    return {line[type + 6], static_cast<int>(count)};
+    return {line[type + 6], count};
 }
 
-// The first count values of the values line.
-void read_values(const std::vector<std::string> &lines, std::size_t li, int count, std::vector<double> &values,
-                 const char *what) {
+// The first count values of the values line; returns the count. A line
+// holds fewer values than any count too large for an int.
+int read_values(const std::vector<std::string> &lines, std::size_t li, const decimal_t &count,
+                std::vector<double> &values, const char *what) {
     const std::vector<std::string> tokens = split_blanks(lines[li]);
-    if (tokens.size() < static_cast<std::size_t>(count))
-        fail("Error: expected %d values but found %d on line %d of stdin\n", count, static_cast<int>(tokens.size()),
-             static_cast<int>(li) + 1);
-    allocate_vector(values, count, what, __LINE__, "read_input_values");
-    for (int i = 0; i < count; i++) values[i] = real_or_zero(tokens[i]);
+    if (tokens.size() < capped_value(count))
+        fail("Error: expected %s values but found %d on line %d of stdin\n", count.digits.c_str(),
+             static_cast<int>(tokens.size()), static_cast<int>(li) + 1);
+    const int n = static_cast<int>(capped_value(count));
+    allocate_vector(values, n, what, __LINE__, "read_input_values");
+    for (int i = 0; i < n; i++) values[i] = real_or_zero(tokens[i]);
+    return n;
 }
 
 // Reads the shift lines of one spin system, from the line after its begin
@@ -75,15 +77,15 @@ std::size_t read_spin_system(const std::vector<std::string> &lines, std::size_t 
             case 'N': num = &v.N_num, val = &v.N_val, what = "vdata->N_val"; break;
             default: fail("Error: unknown chemical shift type '%c'\n", shift.nucleus);
             }
-            *num = shift.count;
             if (++li >= lines.size()) fail_end_of_input();
             // An empty shift line must not swallow the line that ends or continues the spin system.
-            if (shift.count == 0 && (is_end_line(lines[li]) || is_shift_line(lines[li]))) {
+            if (shift.count.digits == "0" && (is_end_line(lines[li]) || is_shift_line(lines[li]))) {
+                *num = 0;
                 val->clear();
                 v.total_num = v.H_num + v.C_num + v.N_num;
                 continue;
             }
-            read_values(lines, li, shift.count, *val, what);
+            *num = read_values(lines, li, shift.count, *val, what);
         }
         v.total_num = v.H_num + v.C_num + v.N_num;
         if (++li >= lines.size()) fail_end_of_input();

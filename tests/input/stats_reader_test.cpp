@@ -126,6 +126,8 @@ TEST(Statistics, MalformedOrInconsistentFilesAreRejected) {
          "Error: malformed covariance header in stat file 'stats.txt' line 4\n<cov res=\"ALA\" dim=\"six\">\n"},
         {"ALA H H\n", ala_h + "<cov res=\"ALA\" dim=\"2\">\n0.4\n",
          "Error: covariance row 1 of 'ALA' in stat file 'stats.txt' has fewer than 2 values\n"},
+        {"ALA H H\n", ala_h + "<cov res=\"ALA\" dim=\"4294967302\">\n0.4\n",
+         "Error: covariance row 1 of 'ALA' in stat file 'stats.txt' has fewer than 4294967302 values\n"},
         {"ALA HA H\n", ala_stats + "<cov res=\"ALA\" dim=\"1\">\n",
          "Error: covariance block of 'ALA' in stat file 'stats.txt' has dimension 1, too small for its statistics "
          "lines\n"},

@@ -124,6 +124,11 @@ TEST(SpinSystems, BadLinesEndTheRun) {
          "Error: malformed line 2 in stdin\n  <cs type=\"H\" n=\"x\">\n"},
         {"<res type=\"UNK\">\n  <cs type=\"H\" n=\"3\">\n8.0\t4.0 1.0\n</res>\n",
          "Error: expected 3 values but found 2 on line 3 of stdin\n"},
+        // A count beyond every integer type is still a count, printed as written.
+        {"<res type=\"UNK\">\n  <cs type=\"H\" n=\"0004294967297\">\n8.0\n</res>\n",
+         "Error: expected 4294967297 values but found 1 on line 3 of stdin\n"},
+        {"<res type=\"UNK\">\n  <cs type=\"H\" n=\"123456789012345678901234567890\">\n8.0\n</res>\n",
+         "Error: expected 123456789012345678901234567890 values but found 1 on line 3 of stdin\n"},
     };
     for (const auto &c : cases) {
         data_t data = selected_ala_gly();
@@ -149,6 +154,19 @@ TEST(SpinSystems, EchoedLineEndsTheMessageWithALineFeed) {
         EXPECT_EQ(o.status, 1) << c.input;
         EXPECT_EQ(o.err, c.message) << c.input;
     }
+}
+
+TEST(SpinSystems, CountsFollowTheIntegerPrefixRules) {
+    data_t data = selected_ala_gly();
+    ASSERT_EQ(read_spin_systems("<res type=\"UNK\">\n"
+                                "  <cs type=\"H\" n=\"+02\">\n8.0 4.0\n"
+                                "  <cs type=\"N\" n=\"-0\">\n"
+                                "</res>\n",
+                                data)
+                  .status,
+              -1);
+    EXPECT_EQ(data.vdata[0].H_num, 2);
+    EXPECT_EQ(data.vdata[0].N_num, 0);
 }
 
 TEST(SpinSystems, LongValuesLineIsReadWhole) {
