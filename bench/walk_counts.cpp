@@ -2,22 +2,17 @@
 // skips over a whole input: kestrin_walk_counts -af atoms -sf stats < spins
 #include <cstdio>
 
-#include "driver/command_line.h"
+#include "driver/kestrin.h"
 #include "engines/engines.h"
 #include "engines/factors.h"
 #include "engines/row_walk.h"
 #include "input/failure.h"
-#include "input/readers.h"
 
 int main(int argc, char **argv) {
     try {
         parameters_t params;
         data_t data;
-        init_parameters(params);
-        process_command_line(argc, argv, params);
-        read_cs_to_analyse(params, data);
-        read_stats(params, data);
-        read_input_values(data);
+        read_run_inputs(argc, argv, params, data);
         walk_counts_t total;
         for (int i = 0; i < data.spin_num; i++)
             for (int t = 0; t < data.type_num; t++) {

@@ -21,15 +21,19 @@ void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &
 
 }  // namespace
 
+void read_run_inputs(int argc, char **argv, parameters_t &params, data_t &data) {
+    init_parameters(params);
+    process_command_line(argc, argv, params);
+    read_cs_to_analyse(params, data);
+    read_stats(params, data);
+    read_input_values(data);
+}
+
 int kestrin_main(int argc, char **argv) {
     try {
         parameters_t params;
         data_t data;
-        init_parameters(params);
-        process_command_line(argc, argv, params);
-        read_cs_to_analyse(params, data);
-        read_stats(params, data);
-        read_input_values(data);
+        read_run_inputs(argc, argv, params, data);
         if (params.full_perm_indep == 1) run_pass("-cfpi", calculate_full_perm_indep_probas, data);
         if (params.full_perm_dep == 1) run_pass("-cfpd", calculate_full_perm_dep_probas, data);
         if (params.select_perm_indep == 1) run_pass("-cspi", calculate_select_perm_indep_probas, data);
