@@ -6,7 +6,7 @@
 
 // Least total cost of giving each row a distinct column (rows <= columns),
 // by the Hungarian method with potentials; cost is rows × columns, row-major,
-// every entry finite.
+// every entry finite and not negative.
 double least_assignment_cost(const std::vector<double> &cost, int rows, int columns) {
     std::vector<double> u(rows + 1, 0.0), v(columns + 1, 0.0), least(columns + 1);
     std::vector<int> owner(columns + 1, 0), previous(columns + 1, 0);
@@ -41,6 +41,7 @@ double least_assignment_cost(const std::vector<double> &cost, int rows, int colu
                     least[j] -= delta;
                 }
             }
+            if (next == 0) return 0.0;  // not a number among the costs: 0 still bounds a sum of squares
             free_column = next;
         } while (owner[free_column] != 0);
         do {

@@ -158,7 +158,9 @@ void prepare_skipping(row_walk_t &w) {
         const nucleus_t &x = w.blocks[w.nucleus[r]];
         for (int a = x.first; a < x.first + x.atoms; a++) {
             const double residual = w.x[r] - w.s->mean[a];
-            w.row_z2[static_cast<std::size_t>(r) * m + a] = residual * residual / w.s->cov[a][a];
+            const double z2 = residual * residual / w.s->cov[a][a];
+            if (!std::isfinite(z2)) return;  // a shift too far for the bounds' arithmetic
+            w.row_z2[static_cast<std::size_t>(r) * m + a] = z2;
         }
     }
     w.completions.assign(w.n + 1, 1.0);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <random>
 
@@ -97,6 +98,10 @@ TEST(Assignment, LeastCostOfDistinctColumns) {
         } while (std::next_permutation(order.begin(), order.end()));
         EXPECT_NEAR(least_assignment_cost(cost, rows, columns), least, 1e-9) << rows << " × " << columns;
     }
+}
+
+TEST(Assignment, NotANumberAmongTheCostsEndsWithZero) {
+    EXPECT_EQ(least_assignment_cost({NAN, 1.0, 2.0, NAN}, 2, 2), 0.0);
 }
 
 }  // namespace
