@@ -100,8 +100,9 @@ TEST(Assignment, LeastCostOfDistinctColumns) {
     }
 }
 
-TEST(Assignment, NotANumberAmongTheCostsEndsWithZero) {
-    EXPECT_EQ(least_assignment_cost({NAN, 1.0, 2.0, NAN}, 2, 2), 0.0);
+TEST(Assignment, NotANumberAmongTheCostsStillEnds) {
+    EXPECT_EQ(least_assignment_cost({NAN, 1.0, 2.0, NAN}, 2, 2), 3.0);
+    EXPECT_EQ(least_assignment_cost({NAN, NAN, NAN, NAN}, 2, 2), 0.0);
 }
 
 }  // namespace
