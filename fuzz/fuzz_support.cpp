@@ -44,14 +44,17 @@ struct memory_stream_t {
     abort();
 }
 
-bool ends_with_line_feed(const std::string &text) { return !text.empty() && text.back() == '\n'; }
+// Every fatal message begins "Error" or, after a locator line, "Unable to".
+bool has_error_message(const std::string &err) {
+    return err.find("Error") != std::string::npos || err.find("Unable to") != std::string::npos;
+}
 
 // Warnings only: each begins with "Warning: " (the dropped-residue warning has no line feed).
 bool only_warnings(const std::string &err) { return err.empty() || err.compare(0, 9, "Warning: ") == 0; }
 
 void check_status(const observed_run_t &run) {
     if (run.status != -1 && run.status != 0 && run.status != 1) finding("exit status other than 0 or 1", run);
-    if (run.status == 1 && !ends_with_line_feed(run.err)) finding("status 1 without a full error message", run);
+    if (run.status == 1 && !has_error_message(run.err)) finding("status 1 without an error message", run);
     if (run.status != 1 && !only_warnings(run.err)) finding("message other than a warning without status 1", run);
 }
 

@@ -96,7 +96,7 @@ void read_stat_lines(stats_read_t &read, data_t &data) {
         const int *code = find_residue_key(stat.code);
         if (code == nullptr)
             fail("Error: unknown amino acid (%s) in stat file '%s' line %d\n%s", stat.code.c_str(), read.fname,
-                 line_number, echoed_line(line).c_str());
+                 line_number, line.c_str());
         const int t = selected_type(read, stat.code, *code);
         if (t != last) {
             // Covariance rows follow the order of one run of lines per amino acid.
@@ -172,7 +172,7 @@ void read_cov_blocks(const stats_read_t &read, data_t &data) {
         const int *code = find_residue_key(header.code);
         if (code == nullptr)
             fail("Error: unknown amino acid (%s) in stat file '%s' while reading covariances\n%s",
-                 header.code.c_str(), read.fname, echoed_line(line).c_str());
+                 header.code.c_str(), read.fname, line.c_str());
         const int t = selected_type(read, header.code, *code);
         li = read_cov_block(read, li, header, data.sdata[t], read.tags[t]);
     }
