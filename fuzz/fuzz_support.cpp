@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "input/failure.h"
+#include "input/readers.h"
 
 namespace {
 
@@ -75,6 +76,20 @@ observed_run_t run_observed(const std::function<int()> &call, bool capture_stdou
     stderr = saved_err;
     stdout = saved_out;
     return {status, out.close(), err.close()};
+}
+
+observed_run_t read_selection_and_stats(const parameters_t &params, data_t &data) {
+    return run_observed(
+        [&] {
+            read_cs_to_analyse(params, data);
+            read_stats(params, data);
+            return -1;
+        },
+        true);
+}
+
+void discard_standard_output() {
+    if (freopen("/dev/null", "w", stdout) == nullptr) abort();
 }
 
 void check_reader_run(const observed_run_t &run) {

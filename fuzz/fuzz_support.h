@@ -19,6 +19,15 @@ struct observed_run_t {
 // through these streams, so a report still reaches the terminal.
 observed_run_t run_observed(const std::function<int()> &call, bool capture_stdout);
 
+struct parameters_t;
+struct data_t;
+
+// Runs the atom selection and statistics readers with their output captured.
+observed_run_t read_selection_and_stats(const parameters_t &params, data_t &data);
+
+// Sends standard output to /dev/null, for targets that do not examine the reports.
+void discard_standard_output();
+
 // Aborts, so that libFuzzer records the input, when the run did not end as
 // the program allows: a status other than 0 or 1, a fatal error without its
 // message, a message without its status, or reader output on standard output.

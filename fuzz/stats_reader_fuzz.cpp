@@ -31,13 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, std::size_t size) {
     params.input_atoms_fname = KESTRIN_E2E_INPUTS "/atoms5.txt";
     params.Corvane_fname = write_scratch_file("stats.txt", bytes, size);
     data_t data;
-    const observed_run_t run = run_observed(
-        [&] {
-            read_cs_to_analyse(params, data);
-            read_stats(params, data);
-            return -1;
-        },
-        true);
+    const observed_run_t run = read_selection_and_stats(params, data);
     check_reader_run(run);
     if (run.status == -1) check_statistics(data);
     return 0;

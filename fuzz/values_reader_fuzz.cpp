@@ -15,13 +15,7 @@ const data_t &fixed_selection() {
         params.input_atoms_fname = KESTRIN_E2E_INPUTS "/atoms5.txt";
         params.Corvane_fname = KESTRIN_E2E_INPUTS "/stats5.txt";
         data_t data;
-        const observed_run_t run = run_observed(
-            [&] {
-                read_cs_to_analyse(params, data);
-                read_stats(params, data);
-                return -1;
-            },
-            true);
+        const observed_run_t run = read_selection_and_stats(params, data);
         if (run.status != -1) {
             fprintf(stderr, "fixed inputs rejected:\n%s", run.err.c_str());
             abort();

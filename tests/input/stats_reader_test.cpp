@@ -136,21 +136,9 @@ TEST(Statistics, MalformedOrInconsistentFilesAreRejected) {
          "4.3\n"},
         {"ALA H H\nGLY H H\n", ala_h + "GLY H H 1 2 3 4 5 6 7\nALA HA H 1 2 3 4 5 6 7\n",
          "Error: amino acid 'ALA' appears in more than one block in stat file 'stats.txt' line 5\n"},
-    };
-    for (const rejected_t &c : cases) {
-        data_t data;
-        const outcome_t o = read_selection_and_stats(c.atoms, c.stats, data);
-        EXPECT_EQ(o.status, 1) << c.stats;
-        EXPECT_EQ(o.err, c.message) << c.stats;
-    }
-}
-
-// An echoed line that has no line feed of its own (the file's last line, or
-// a line cut at a NUL byte) still ends the message with one, except in the
-// unknown-amino-acid messages, which repeat the line exactly as read.
-TEST(Statistics, EchoedLineEndsTheMessageWithALineFeed) {
-    const std::string ala_h = std::string(header) + "ALA H H 1 2 3 8.2 0.6 5 4.3\n";
-    const rejected_t cases[] = {
+        // An echoed line without a line feed of its own (the file's last line,
+        // or a line cut at a NUL byte) still ends the message with one, except
+        // in the unknown-amino-acid messages, which repeat the line as read.
         {"ALA H H\n", std::string(header) + "XXX H H 1 2 3 4 5 6 7",
          "Error: unknown amino acid (XXX) in stat file 'stats.txt' line 3\nXXX H H 1 2 3 4 5 6 7"},
         {"ALA H H\n", ala_h + "ALA H H 1 2 3 8.3 0.6 5 4.3",

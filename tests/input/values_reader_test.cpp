@@ -129,21 +129,8 @@ TEST(SpinSystems, BadLinesEndTheRun) {
          "Error: expected 4294967297 values but found 1 on line 3 of stdin\n"},
         {"<res type=\"UNK\">\n  <cs type=\"H\" n=\"123456789012345678901234567890\">\n8.0\n</res>\n",
          "Error: expected 123456789012345678901234567890 values but found 1 on line 3 of stdin\n"},
-    };
-    for (const auto &c : cases) {
-        data_t data = selected_ala_gly();
-        const outcome_t o = read_spin_systems(c.input, data);
-        EXPECT_EQ(o.status, 1) << c.input;
-        EXPECT_EQ(o.err, c.message) << c.input;
-    }
-}
-
-// An echoed line that has no line feed of its own (the input's last line, or
-// a line cut at a NUL byte) still ends the message with one.
-TEST(SpinSystems, EchoedLineEndsTheMessageWithALineFeed) {
-    const struct {
-        std::string input, message;
-    } cases[] = {
+        // An echoed line without a line feed of its own (the input's last line,
+        // or a line cut at a NUL byte) still ends the message with one.
         {"<res type=\"UNK\">\n  <cs type=\"H\" n=x", "Error: malformed line 2 in stdin\n  <cs type=\"H\" n=x\n"},
         {std::string("<res type=\"UNK\">\n  <cs ty\0pe=\"H\" n=\"1\">\n8.0\n</res>\n", 51),
          "Error: malformed line 2 in stdin\n  <cs ty\n"},
