@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model passes with the straightforward engines: linked into the
 // benchmark's second program in place of the engines.
 #include "engines/engines.h"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times whole runs of kestrin (the fast engines) next to kestrin_literal (the
 # same program with the straightforward enumeration), model by model, on the
 # example data and on synthetic worst cases, and prints a Markdown table:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts the attachments that the full-permutation MVND walk scores and
 // skips over a whole input: kestrin_walk_counts -af atoms -sf stats < spins
 #include <cstdio>

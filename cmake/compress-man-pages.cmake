@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPack pre-build step: gzip the manual pages in the staging folder, as
 # Debian keeps them; man reads kestrin.1.gz as it reads kestrin.1.
 file(GLOB_RECURSE staged_files "${CPACK_TEMPORARY_DIRECTORY}/*")

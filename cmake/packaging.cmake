@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and packaging of kestrin: the program, its manual page and the
 # example data; `cpack -G DEB` in the build folder makes the Debian package.
 include(GNUInstallDirs)

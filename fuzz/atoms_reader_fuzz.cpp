@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the atom selection reader on arbitrary file contents.
 #include <cstdlib>
 

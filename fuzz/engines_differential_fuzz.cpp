@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the engines against the straightforward enumeration on fuzzed
 // inputs (split like the whole-run target's). Both must end the same way; on
 // ordinary inputs (finite shifts and statistics, missing rates within [0, 1],

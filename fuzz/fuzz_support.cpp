@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target helpers: scratch files, captured streams and outcome checks.
 #include "fuzz_support.h"
 

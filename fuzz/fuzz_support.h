@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the fuzz targets: fuzz bytes as input files and streams, a call
 // run with its output captured, and the check that it ended as the program may.
 #pragma once

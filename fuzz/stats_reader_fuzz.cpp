@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the statistics reader on arbitrary file contents, after a
 // fixed selection of five backbone types.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the spin-system reader on arbitrary standard input, after a
 // fixed selection and statistics file.
 #include <cstdlib>

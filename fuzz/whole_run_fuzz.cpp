@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a whole run with all four models, on a fuzzed atom selection,
 // statistics file and spin-system input, split from one input at "%%" lines.
 #include <cstdlib>

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds kestrin and scores the shipped backbone example (protein 1HUU, types
 # hidden) with all four models.
 set -eu

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets in build-fuzz/ and runs each for SECONDS
 # (default 30) on a scratch copy of its seed corpus; fails on any finding.
 #   sh scripts/run-fuzz.sh [SECONDS] [TARGET...]

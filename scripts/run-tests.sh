@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs every test: the unit and end-to-end tests of the release
 # build, then all of them again under AddressSanitizer and
 # UndefinedBehaviorSanitizer.

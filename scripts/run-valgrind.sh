@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every end-to-end case once with kestrin under valgrind's memcheck:
 # each case must still give its expected output and status, and memcheck
 # must report no error and no definite or possible leak.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for unit tests: run a call with its output captured, observe a
 // fatal error as an exit status, and make input files.
 #pragma once

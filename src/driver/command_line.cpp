@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Option parsing, usage text and version line.
 #include "driver/command_line.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: options into the settings record, usage and version.
 #pragma once
 

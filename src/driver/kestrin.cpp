@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed sequence of a run: settings, the three readers, the model passes.
 #include "driver/kestrin.h"
 

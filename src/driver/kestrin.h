@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One whole run of the program, from the argument vector to the exit status.
 #pragma once
 

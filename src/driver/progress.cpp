@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress line of long model passes.
 #include "driver/progress.h"
 

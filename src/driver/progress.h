@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A self-updating progress line on standard error for long model passes,
 // shown only when standard error is a terminal, so redirected runs print
 // exactly what they always did.

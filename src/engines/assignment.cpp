@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Least-cost assignment of rows to distinct columns (the Hungarian method).
 #include "engines/assignment.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four scoring models. Each scores one spin system against one selected
 // type as a plain sum over attachments of its shifts to the type's atoms; each
 // pass fills every proba entry of every spin system.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nucleus blocks, missing-rate factors and the model pass shared by the engines.
 #include "engines/factors.h"
 

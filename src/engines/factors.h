@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pieces shared by the engines: the nucleus blocks of a type and the
 // missing-rate factors.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The independent models: the sum over attachments factorises into one sum
 // per nucleus, each computed over subsets of its shifts.
 #include "engines/engines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MVND models: the attachments of a pair walked row by row.
 #include <algorithm>
 #include <cmath>

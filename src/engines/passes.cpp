@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four model passes: every spin system against every selected type.
 #include "engines/engines.h"
 #include "engines/factors.h"

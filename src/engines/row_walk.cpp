@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MVND row walk: incremental Cholesky rows over the candidate atoms of
 // each shift, and the general decomposition where a covariance is not
 // positive definite.

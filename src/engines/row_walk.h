@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Depth-first walk of the MVND models over the rows of the covariance
 // matrix (H shifts, then C, then N, each in input order): each row takes an
 // atom of its nucleus, and the Cholesky factor, the forward substitution and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selected-assignment enumerator: candidate rule, pruning and a backtracking odometer.
 #include "engines/select_enum.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Enumerator of the selected assignments of one nucleus: each shift's
 // plausible atoms, pruned of forced choices, then every assignment of the
 // shifts to distinct candidates, one at a time.

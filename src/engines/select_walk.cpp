@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Set-up and stepping of the three enumerators of a selected-permutation model.
 #include "engines/select_walk.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three enumerators of a selected-permutation model, set up for one
 // (spin system, type) pair and released on every way out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attachment sums of one nucleus by dynamic programming over subsets of shifts.
 #include "engines/subset_sum.h"
 

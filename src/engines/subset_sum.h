@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sum over the attachments of one nucleus: every way of giving its shifts to
 // distinct atoms, an observed atom weighing (1 - miss) × the weight of its
 // shift there and a missing atom weighing miss.

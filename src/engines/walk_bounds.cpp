@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bounds of the full-permutation MVND walk: what a subtree of attachments
 // can hold at most, so that the walk may skip it.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // State of the MVND row walk, shared by the walk itself and by the bounds
 // that decide which of its subtrees may be skipped.
 #pragma once

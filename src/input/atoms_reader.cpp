@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reader of the atom selection file: which atoms of which amino acids take part.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failure conventions: one place for every fatal, allocation, free and close message.
 #include "input/failure.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failure conventions shared by every subsystem: ending the run, the locator
 // line, the allocation-failure report, and the free, close and open guards.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's matrix form: row pointers into one contiguous block, so a
 // matrix can be read row by row or copied in one go from row 0.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three input readers, run in this order by the driver.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain records of one run: settings, the selected types' statistics and
 // the spin systems with their scores. Every other folder includes this header.
 #pragma once

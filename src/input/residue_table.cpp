@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Residue tables: the amino-acid codes and the process-wide key table.
 #include "input/residue_table.h"
 

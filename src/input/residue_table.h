@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process-wide residue table: amino-acid codes and selected atoms' keys
 // mapped to type indices and atom positions.
 #pragma once

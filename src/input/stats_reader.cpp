@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reader of the statistics file: per-atom shift statistics and per-type
 // covariance blocks, kept for the selected atoms only.
 #include <string>

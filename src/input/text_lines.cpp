@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-input reading and the small text rules shared by the three readers.
 #include "input/text_lines.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-input reading: every input is read once into memory and split into
 // lines, so pipes work and lines of any length stay whole.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reader of the spin systems: observed shifts grouped by spin system, each
 // shift labelled only by its nucleus.
 #include <string>

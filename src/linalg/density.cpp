@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mahalanobis quadratic form through GSL's BLAS, and the normal density.
 #include "linalg/density.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quadratic form of the multivariate normal and the univariate normal density.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LU decomposition (Doolittle, partial pivoting through an index) and its uses.
 #include "linalg/lu.h"
 

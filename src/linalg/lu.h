@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LU decomposition with partial pivoting, and the determinant, signed
 // log-determinant, inverse and substitution built on it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probability report: types ranked by score, as shares or as a class block.
 #include "report/report.h"
 

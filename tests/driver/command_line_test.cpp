@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Option parsing: flags, values, help and version, and what ends the run.
 #include "driver/command_line.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress line: its text, and silence when standard error is not a terminal.
 #include "driver/progress.h"
 

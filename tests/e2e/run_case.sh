@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one end-to-end case: the folder's `cmd` is a shell snippet that calls
 # `kestrin`; its standard output, standard error and exit status must equal
 # the folder's `stdout`, `stderr` and `status` byte for byte. Source line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engines against the straightforward enumeration: on random inputs and
 // on the real example data, every score agrees to a relative 1e-12 (or both
 // are 0, or both not a number) and the printed reports are the same.

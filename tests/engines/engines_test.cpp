@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four scoring models: worked examples, zero results, agreements between
 // models, and the model pass with its count test.
 #include "engines/engines.h"

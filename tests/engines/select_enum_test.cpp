@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selected-assignment enumerator: candidate rule, pruning, order of assignments.
 #include "engines/select_enum.h"
 

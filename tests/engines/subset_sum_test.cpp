@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Per-nucleus attachment sums and least-cost assignments against brute force.
 #include <gtest/gtest.h>
 

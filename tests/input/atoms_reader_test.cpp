@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Atom selection file: types, atom positions, duplicates and rejected files.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statistics file: selected atoms' statistics and covariances, and every
 // way a file is rejected.
 #include <gtest/gtest.h>

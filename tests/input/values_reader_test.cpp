@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spin-system input: shifts per nucleus, declared types, and the lines that
 // end the run.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mahalanobis quadratic form and normal density.
 #include "linalg/density.h"
 

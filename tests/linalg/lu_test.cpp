@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LU decomposition: pivot order and parity, determinants, inverse, singular matrices.
 #include "linalg/lu.h"
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the manual page as man does and fails on any groff warning, on a
 # missing section, or on a version other than the program's:
 # render_man_page.sh PAGE VERSION

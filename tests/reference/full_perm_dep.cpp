@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Full-permutation MVND model: every attachment, scored by one multivariate
 // normal density over all observed shifts with the chosen atoms' covariances.
 #include "reference/reference_engines.h"

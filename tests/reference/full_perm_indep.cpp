@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Full-permutation independent model: every attachment of every nucleus,
 // weighted by missing rates and a product of normal densities.
 #include "reference/reference_engines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GSL combinations and permutations of one nucleus, with the tags of the chosen atoms.
 #include "reference/full_walk.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Walk over the attachments of one nucleus for the full-permutation models:
 // every choice of observed atoms (a GSL combination) and every order of the
 // shifts over them (a GSL permutation).

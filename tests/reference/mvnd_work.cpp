@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MVND work storage: filling rows, factoring the covariance, the density.
 #include "reference/mvnd_work.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Work storage of the MVND models: the shift vector, the means and the
 // covariance matrix of the atoms an assignment uses, row by row.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four models computed the straightforward way: every attachment
 // enumerated with fresh work objects, as the models define them. The fast
 // engines must agree with these; they are kept for tests and benchmarks only.

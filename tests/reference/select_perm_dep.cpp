@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selected-permutation MVND model: the selected assignments, each scored by
 // one multivariate normal density over all observed shifts.
 #include "reference/reference_engines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selected-permutation independent model: only assignments in which every
 // shift is plausible for its atom, weighted as in the full model.
 #include "reference/reference_engines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report: tie order of the index sort, shares, threshold and both line forms.
 #include "report/report.h"
 

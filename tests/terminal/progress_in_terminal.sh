@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a long -cfpd pass in a real terminal (tmux) and checks that the
 # progress line appears while it runs, is erased when it ends, and that the
 # report itself is unchanged by it.
