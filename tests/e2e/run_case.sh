@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one end-to-end case: the folder's `cmd` is a shell snippet that calls
-# `kestrin`; its standard output, standard error and exit status must equal
+# `kestrin` or its companion programs, found first on the PATH in the folder of
+# the kestrin binary given as the first argument; its standard output, standard error and exit status must equal
 # the folder's `stdout`, `stderr` and `status` byte for byte. Source line
 # numbers in locator lines are masked ("at line N"), since they move with
 # every edit. KESTRIN_REGENERATE=1 rewrites the expected files instead.
@@ -17,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
   DATA="$here/../../data"
   INPUTS="$here/inputs"
   export DATA INPUTS
-  kestrin() { "$bin" "$@"; }
+  PATH="$(dirname "$bin"):$PATH"
   . ./cmd
 ) >"$work/stdout.raw" 2>"$work/stderr.raw" </dev/null
 echo $? >"$work/status"
