@@ -11,6 +11,15 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR
 set(KESTRIN_PACKAGE_MAINTAINER "kestrin maintainers <kestrin@example.org>"
     CACHE STRING "Maintainer field of the Debian package: name <address>")
 
+# The licence and history, where Debian's tools look for them: the copyright
+# file in Debian's machine-readable format, the changelog (gzipped when the
+# package is built), and the one lintian finding that is kept on purpose.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME kestrin)
+
 # The Debian packages that ship the given libraries, asked of dpkg so the
 # names follow the distribution (libgsl27 and libgslcblas0 on Debian 12). A
 # library's real file belongs to the runtime package, its unversioned link to
@@ -66,7 +75,8 @@ else()
   kestrin_runtime_packages(CPACK_DEBIAN_PACKAGE_DEPENDS "libgsl27;libgslcblas0" "${GSL_LIBRARY}"
                            "${GSL_CBLAS_LIBRARY}")
 endif()
-# Debian keeps manual pages compressed.
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/compress-man-pages.cmake)
+# Debian keeps manual pages and changelogs compressed, and binaries without
+# the compiler's .comment notes.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/finish-package-tree.cmake)
 
 include(CPack)
