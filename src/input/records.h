@@ -44,6 +44,8 @@ struct value_data_t {
     std::vector<double> C_val;  // C shifts in input order, ppm
     std::vector<double> N_val;  // N shifts in input order, ppm
     std::vector<double> proba;  // score of each selected type under the model run last
+    std::string declared;       // the three characters the begin line declares as its type, as read
+    std::string name;           // the begin line's name="..." text, as read; empty when it has none
 };
 
 struct data_t {
