@@ -7,6 +7,7 @@
 #include "engines/engines.h"
 #include "input/failure.h"
 #include "input/readers.h"
+#include "output/output_file.h"
 #include "report/report.h"
 
 namespace {
@@ -18,6 +19,7 @@ void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &
     pass(data, {update_progress_line, &line});
     end_progress_line(line);
     print_probas(data);
+    check_standard_output();
 }
 
 }  // namespace
@@ -32,6 +34,7 @@ void read_run_inputs(int argc, char **argv, parameters_t &params, data_t &data) 
 
 int kestrin_main(int argc, char **argv) {
     try {
+        keep_standard_descriptors_open();
         parameters_t params;
         data_t data;
         read_run_inputs(argc, argv, params, data);
