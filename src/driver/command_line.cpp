@@ -91,6 +91,10 @@ void process_command_line(int argc, char **argv, parameters_t &params) {
             printf("This is %s release number %s\n", program_name(argv[0]).c_str(), version);
             check_standard_output();
             end_run(0);
+        } else if (strcmp(arg, "--table") == 0) {
+            take_option_value(argc, argv, i, "--table", params.table_fname, "params->table_fname");
+        } else if (strcmp(arg, "--plot") == 0) {
+            take_option_value(argc, argv, i, "--plot", params.plot_fname, "params->plot_fname");
         } else {
             fprintf(stderr, "Error: unknown tag: '%s'\n", arg);
             print_usage(stderr, argv);

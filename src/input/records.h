@@ -20,6 +20,8 @@ struct parameters_t {
     int full_perm_dep = 0;                         // 1: run the full-permutation MVND model
     int select_perm_indep = 0;                     // 1: run the selected-permutation independent model
     int select_perm_dep = 0;                       // 1: run the selected-permutation MVND model
+    std::optional<std::string> table_fname;        // table of every score (--table); "-" is standard output
+    std::optional<std::string> plot_fname;         // heat-map picture, SVG (--plot); "-" is standard output
 };
 
 struct stat_data_t {
