@@ -27,7 +27,8 @@ const data_t &fixed_selection() {
 }
 
 // What the engines and the report index: each stored spin system's values
-// match its counts, its proba has one entry per type, its type is in range.
+// match its counts, its proba has one entry per type, its type is in range;
+// its declared code has three characters and its name stops at its quote.
 void check_spin_systems(const data_t &data) {
     bool sound = data.spin_num >= 0 && std::size_t(data.spin_num) <= data.vdata.size();
     for (int s = 0; sound && s < data.spin_num; s++) {
@@ -35,7 +36,8 @@ void check_spin_systems(const data_t &data) {
         sound = v.H_num >= 0 && v.C_num >= 0 && v.N_num >= 0 && v.H_val.size() == std::size_t(v.H_num) &&
                 v.C_val.size() == std::size_t(v.C_num) && v.N_val.size() == std::size_t(v.N_num) &&
                 v.total_num == v.H_num + v.C_num + v.N_num && v.proba.size() == std::size_t(data.type_num) &&
-                v.res_type >= -1 && v.res_type < data.type_num;
+                v.res_type >= -1 && v.res_type < data.type_num && v.declared.size() == 3 &&
+                v.name.find_first_of("\"\n") == std::string::npos;
         if (!sound) {
             fprintf(stderr, "\nfinding: inconsistent spin system %d\n", s + 1);
             abort();

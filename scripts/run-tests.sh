@@ -5,7 +5,8 @@
 # UndefinedBehaviorSanitizer.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev libgtest-dev groff-base tmux lintian xz-utils
+sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev libgtest-dev groff-base tmux lintian xz-utils \
+  libxml2-utils librsvg2-bin
 
 sh scripts/build.sh build -DBUILD_TESTING=ON
 ctest --test-dir build --output-on-failure -j2

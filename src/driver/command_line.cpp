@@ -6,6 +6,7 @@
 #include <string>
 
 #include "input/failure.h"
+#include "output/output_file.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ void process_command_line(int argc, char **argv, parameters_t &params) {
             params.select_perm_indep = 1;
         } else if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
             print_usage(stdout, argv);
+            check_standard_output();
             end_run(0);
         } else if (strcmp(arg, "-af") == 0) {
             take_option_value(argc, argv, i, "-af", params.input_atoms_fname, "params->input_atoms_fname");
@@ -87,7 +89,12 @@ void process_command_line(int argc, char **argv, parameters_t &params) {
             take_option_value(argc, argv, i, "-sf", params.Corvane_fname, "params->Corvane_fname");
         } else if (strcmp(arg, "-v") == 0 || strcmp(arg, "--version") == 0) {
             printf("This is %s release number %s\n", program_name(argv[0]).c_str(), version);
+            check_standard_output();
             end_run(0);
+        } else if (strcmp(arg, "--table") == 0) {
+            take_option_value(argc, argv, i, "--table", params.table_fname, "params->table_fname");
+        } else if (strcmp(arg, "--plot") == 0) {
+            take_option_value(argc, argv, i, "--plot", params.plot_fname, "params->plot_fname");
         } else {
             fprintf(stderr, "Error: unknown tag: '%s'\n", arg);
             print_usage(stderr, argv);

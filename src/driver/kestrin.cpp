@@ -7,17 +7,19 @@
 #include "engines/engines.h"
 #include "input/failure.h"
 #include "input/readers.h"
-#include "report/report.h"
+#include "output/output_file.h"
+#include "report/run_outputs.h"
 
 namespace {
 
-// One model pass with its progress line, then its report.
-void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &), data_t &data) {
+// One model pass with its progress line, then its report and other outputs.
+void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &), data_t &data,
+              run_outputs_t &outputs) {
     progress_line_t line;
     start_progress_line(line, option);
     pass(data, {update_progress_line, &line});
     end_progress_line(line);
-    print_probas(data);
+    outputs.add_pass(option, data);
 }
 
 }  // namespace
@@ -32,13 +34,16 @@ void read_run_inputs(int argc, char **argv, parameters_t &params, data_t &data) 
 
 int kestrin_main(int argc, char **argv) {
     try {
+        keep_standard_descriptors_open();
         parameters_t params;
         data_t data;
         read_run_inputs(argc, argv, params, data);
-        if (params.full_perm_indep == 1) run_pass("-cfpi", calculate_full_perm_indep_probas, data);
-        if (params.full_perm_dep == 1) run_pass("-cfpd", calculate_full_perm_dep_probas, data);
-        if (params.select_perm_indep == 1) run_pass("-cspi", calculate_select_perm_indep_probas, data);
-        if (params.select_perm_dep == 1) run_pass("-cspd", calculate_select_perm_dep_probas, data);
+        run_outputs_t outputs(params);
+        if (params.full_perm_indep == 1) run_pass("-cfpi", calculate_full_perm_indep_probas, data, outputs);
+        if (params.full_perm_dep == 1) run_pass("-cfpd", calculate_full_perm_dep_probas, data, outputs);
+        if (params.select_perm_indep == 1) run_pass("-cspi", calculate_select_perm_indep_probas, data, outputs);
+        if (params.select_perm_dep == 1) run_pass("-cspd", calculate_select_perm_dep_probas, data, outputs);
+        outputs.finish(data);
         return 0;
     } catch (const run_ended &end) {
         return end.status;

@@ -20,6 +20,8 @@ struct parameters_t {
     int full_perm_dep = 0;                         // 1: run the full-permutation MVND model
     int select_perm_indep = 0;                     // 1: run the selected-permutation independent model
     int select_perm_dep = 0;                       // 1: run the selected-permutation MVND model
+    std::optional<std::string> table_fname;        // table of every score (--table); "-" is standard output
+    std::optional<std::string> plot_fname;         // heat-map picture, SVG (--plot); "-" is standard output
 };
 
 struct stat_data_t {
@@ -44,6 +46,8 @@ struct value_data_t {
     std::vector<double> C_val;  // C shifts in input order, ppm
     std::vector<double> N_val;  // N shifts in input order, ppm
     std::vector<double> proba;  // score of each selected type under the model run last
+    std::string declared;       // the three characters the begin line declares as its type, as read
+    std::string name;           // the begin line's name="..." text, as read; empty when it has none
 };
 
 struct data_t {

@@ -31,6 +31,18 @@ std::string declared_code(const std::vector<std::string> &lines, std::size_t li)
     return line.substr(type + 6, 3);
 }
 
+// The text after the first name=" up to the next double quote. A name whose
+// quote is never closed is taken as absent rather than guessed at: the line
+// could end anywhere in it.
+std::string spin_system_name(const std::string &line) {
+    const std::string attribute = "name=\"";
+    const std::size_t start = line.find(attribute);
+    if (start == std::string::npos) return "";
+    const std::size_t first = start + attribute.size();
+    const std::size_t end = line.find('"', first);
+    return end == std::string::npos ? "" : line.substr(first, end - first);
+}
+
 struct shift_line_t {
     char nucleus;
     decimal_t count;
@@ -117,6 +129,8 @@ void read_input_values(data_t &data, FILE *in) {
             continue;
         }
         v.res_type = type == nullptr ? -1 : *type;
+        v.declared = code;
+        v.name = spin_system_name(lines[li]);
         li = read_spin_system(lines, li, v);
         s++;
     }

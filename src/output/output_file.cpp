@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "input/failure.h"
@@ -22,6 +23,25 @@ namespace {
 bool is_special_file(const std::string &path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+// True when the name, links followed, is the file open as standard output.
+bool is_standard_output(const std::string &path) {
+    struct stat named, out;
+    return stat(path.c_str(), &named) == 0 && fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
+           named.st_ino == out.st_ino;
+}
+
+// The name whose directory entry a rename replaces: a symbolic link's
+// target, so that the link survives; the name itself otherwise.
+std::string replaced_name(const std::string &path) {
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char *target = realpath(path.c_str(), nullptr);
+    if (target == nullptr) return path;
+    const std::string resolved = target;
+    free(target);
+    return resolved;
 }
 
 // Creates a new, empty temporary file beside `path`, readable as the umask
@@ -48,13 +68,25 @@ void check_standard_output() {
     if (ferror(stdout)) fail_standard_output(EIO);
 }
 
+void keep_standard_descriptors_open() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; fd++) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // Opened the wrong way round, so that reading or writing fails as on a closed descriptor.
+        const int held = open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (held >= 0 && held != fd) {
+            dup2(held, fd);
+            close(held);
+        }
+    }
+}
+
 void write_standard_output(const std::string &text) {
     if (!text.empty() && fwrite(text.data(), 1, text.size(), stdout) != text.size()) fail_standard_output(errno);
     check_standard_output();
 }
 
 output_file_t::output_file_t(const std::string &path) : path_(path) {
-    if (path == "-") {
+    if (path == "-" || is_standard_output(path)) {
         to_standard_output_ = true;
         stream_ = stdout;
         return;
@@ -63,7 +95,8 @@ output_file_t::output_file_t(const std::string &path) : path_(path) {
     if (is_special_file(path)) {
         fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
     } else {
-        fd = create_temporary_beside(path, temporary_);
+        replaced_ = replaced_name(path);
+        fd = create_temporary_beside(replaced_, temporary_);
         if (fd < 0) temporary_.clear();
     }
     if (fd < 0) fail_write(errno);
@@ -80,11 +113,12 @@ output_file_t::~output_file_t() {
     if (!temporary_.empty()) unlink(temporary_.c_str());
 }
 
-void output_file_t::commit() {
+void output_file_t::write_out() {
     if (to_standard_output_) {
         check_standard_output();
         return;
     }
+    if (stream_ == nullptr) return;
     errno = 0;
     const bool written = fflush(stream_) == 0 && !ferror(stream_);
     int error = errno != 0 ? errno : EIO;
@@ -96,8 +130,12 @@ void output_file_t::commit() {
     const bool closed = fclose(stream) == 0;
     if (written && synced && !closed) error = errno;
     if (!(written && synced && closed)) fail_write(error);
+}
+
+void output_file_t::commit() {
+    write_out();
     if (!temporary_.empty()) {
-        if (rename(temporary_.c_str(), path_.c_str()) != 0) fail_write(errno);
+        if (rename(temporary_.c_str(), replaced_.c_str()) != 0) fail_write(errno);
         temporary_.clear();
     }
 }

@@ -40,13 +40,23 @@ void dQsort_inc(const double *values, int *index, int left, int right) {
     index_quicksort(values, index, left, right, [](double a, double b) { return a < b; });
 }
 
+void rank_types(const double *scores, int type_num, int *index) {
+    for (int k = 0; k < type_num; k++) index[k] = k;
+    dQsort_dec(scores, index, 0, type_num - 1);
+}
+
+double score_total(const value_data_t &v, int type_num) {
+    double sum = 0.0;
+    for (int k = 0; k < type_num; k++) sum += v.proba[k];
+    return sum;
+}
+
 namespace {
 
 // Types whose share of the spin system's total is at least 0.01, best first.
 void print_prediction_line(const value_data_t &v, const int *index, int type_num, int number) {
-    double sum = 0.0;
-    for (int k = 0; k < type_num; k++) sum += v.proba[k];
-    const double divisor = (sum < 0.0 || sum > 0.0) ? sum : 1.0;
+    const double sum = score_total(v, type_num);
+    const double divisor = divides_into_shares(sum) ? sum : 1.0;
     printf("%3d: ", number);
     for (int k = 0; k < type_num; k++) {
         const int t = index[k];
@@ -72,11 +82,8 @@ void print_probas(const data_t &data) {
 
     for (int s = 0; s < data.spin_num; s++) {
         const value_data_t &v = data.vdata[s];
-        for (int k = 0; k < data.type_num; k++) {
-            index[k] = k;
-            tmp_val[k] = v.proba[k];
-        }
-        dQsort_dec(tmp_val.data(), index.data(), 0, data.type_num - 1);
+        for (int k = 0; k < data.type_num; k++) tmp_val[k] = v.proba[k];
+        rank_types(tmp_val.data(), data.type_num, index.data());
         if (v.res_type == -1)
             print_prediction_line(v, index.data(), data.type_num, s + 1);
         else

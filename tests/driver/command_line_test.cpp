@@ -69,8 +69,20 @@ TEST(CommandLine, UnknownTagsEndTheRunWithTheUsageOnStandardError) {
     }
 }
 
+TEST(CommandLine, TableAndPictureTakeTheirValuesLikeTheFileOptions) {
+    const parsed_t p = parse({"kestrin", "--table", "-cfpi", "--plot", "first.svg", "--plot", "-", "-cspd"});
+    EXPECT_EQ(p.outcome.status, -1) << p.outcome.err;
+    EXPECT_EQ(p.params.table_fname.value_or("absent"), "-cfpi");
+    EXPECT_EQ(p.params.plot_fname.value_or("absent"), "-");
+    EXPECT_EQ(p.params.full_perm_indep, 0);
+    EXPECT_EQ(p.params.select_perm_dep, 1);
+
+    for (const char *tag : {"--tab", "-table", "--table=t.tsv", "--Plot"})
+        EXPECT_EQ(parse({"kestrin", tag}).outcome.err, "Error: unknown tag: '" + std::string(tag) + "'\n" + usage_text());
+}
+
 TEST(CommandLine, MissingValueEndsTheRun) {
-    for (const char *option : {"-af", "-sf"}) {
+    for (const char *option : {"-af", "-sf", "--table", "--plot"}) {
         const parsed_t p = parse({"kestrin", "-cfpi", option});
         EXPECT_EQ(p.outcome.status, 1);
         EXPECT_EQ(p.outcome.err,

@@ -168,4 +168,26 @@ TEST(SpinSystems, LongValuesLineIsReadWhole) {
     EXPECT_EQ(data.vdata[0].C_val[399], 123.456789);
 }
 
+TEST(SpinSystems, NamesAndDeclaredCodesAreKeptAsRead) {
+    const struct {
+        const char *begin_line, *declared, *name;
+    } cases[] = {
+        {"<res type=\"UNK\" name=\"A.12\">", "UNK", "A.12"},
+        {"<res type=\"ALA\">", "ALA", ""},
+        {"<res name=\"@13\" type=\"GLY\">", "GLY", "@13"},
+        {"<res type=\"UNK\" name=\"\">", "UNK", ""},
+        {"<res type=\"UNK\" name=\"a b\tc\" name=\"second\">", "UNK", "a b\tc"},
+        {"<res type=\"UNK\" rename=\"first match\" name=\"x\">", "UNK", "first match"},
+        {"<res type=\"UNK\" name=\"never closed>", "UNK", ""},
+        {"<res type=\"Xy\" name='single'>", "Xy\"", ""},
+    };
+    for (const auto &c : cases) {
+        data_t data = selected_ala_gly();
+        const outcome_t o = read_spin_systems(std::string(c.begin_line) + "\n</res>\n", data);
+        ASSERT_EQ(o.status, -1) << c.begin_line << "\n" << o.err;
+        EXPECT_EQ(data.vdata[0].declared, c.declared) << c.begin_line;
+        EXPECT_EQ(data.vdata[0].name, c.name) << c.begin_line;
+    }
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // Output files: replaced whole on commit, untouched on failure, errors named.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -67,6 +69,38 @@ TEST(OutputFile, FailuresNameThePathAndTheReason) {
         EXPECT_EQ(o.err, c.message);
     }
     EXPECT_EQ(contents("plain"), "");
+}
+
+TEST(OutputFile, ALinkStaysAndStandardOutputIsWrittenInPlace) {
+    write_file("target.tsv", "old\n");
+    ASSERT_EQ(symlink("target.tsv", "link.tsv"), 0);
+    {
+        output_file_t file("link.tsv");
+        fputs("new\n", file.stream());
+        file.commit();
+    }
+    struct stat info;
+    ASSERT_EQ(lstat("link.tsv", &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(contents("target.tsv"), "new\n");
+
+    // Standard output is a temporary file while captured; /dev/stdout names it.
+    const outcome_t o = run_captured([] {
+        output_file_t file("/dev/stdout");
+        EXPECT_TRUE(file.writes_standard_output());
+        fputs("table\n", file.stream());
+        file.commit();
+    });
+    EXPECT_EQ(o.status, -1) << o.err;
+    EXPECT_EQ(o.out, "table\n");
+}
+
+TEST(OutputFile, ReadOnlyFolderFailsAtOnce) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+    ASSERT_EQ(mkdir("read_only", 0555), 0);
+    const outcome_t o = run_captured([] { output_file_t file("read_only/t.tsv"); });
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "Error: cannot write 'read_only/t.tsv': Permission denied\n");
 }
 
 }  // namespace
