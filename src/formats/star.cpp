@@ -132,6 +132,8 @@ public:
     star_file_t parse() {
         advance();
         while (current_.kind != token_kind::end) {
+            if (file_.blocks.empty() && current_.kind != token_kind::data)
+                throw format_error(current_.line, "text before the first data_ heading");
             switch (current_.kind) {
             case token_kind::data: open_block(); break;
             case token_kind::save_start: open_frame(); break;
@@ -155,10 +157,7 @@ public:
 private:
     void advance() { current_ = tokens_.next(); }
 
-    star_block_t &block() {
-        if (file_.blocks.empty()) throw format_error(current_.line, "text before the first data_ heading");
-        return file_.blocks.back();
-    }
+    star_block_t &block() { return file_.blocks.back(); }
     star_frame_t &frame() { return block().frames.back(); }
 
     void open_block() {
