@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Grouping rows into spin systems: the row filters, the name rules, repeated
+// atoms, the atom selection and the order of what is written.
+#include "formats/spin_systems.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <unordered_map>
+
+#include "formats/atom_names.h"
+#include "formats/format_error.h"
+#include "input/records.h"
+
+namespace {
+
+bool one_letter_codes(shift_format_t format) {
+    return format == shift_format_t::sparky || format == shift_format_t::talos;
+}
+
+std::string upper(std::string text) {
+    for (char &c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The nucleus that the row's element and isotope columns state: 'H', 'C',
+// 'N'; 0 when they state nothing; '?' for any other element or isotope.
+char stated_nucleus(const shift_row_t &row) {
+    static const std::pair<char, const char *> isotopes[] = {{'H', "1"}, {'C', "13"}, {'N', "15"}};
+    char nucleus = 0;
+    if (!row.element.empty()) {
+        const std::string element = upper(row.element);
+        if (element != "H" && element != "C" && element != "N") return '?';
+        nucleus = element[0];
+    }
+    if (!row.isotope.empty()) {
+        for (const auto &[element, mass] : isotopes)
+            if (row.isotope == mass && (nucleus == 0 || nucleus == element)) return element;
+        return '?';
+    }
+    return nucleus;
+}
+
+int nucleus_rank(char nucleus) { return nucleus == 'H' ? 0 : nucleus == 'C' ? 1 : 2; }
+
+struct building_shift_t {
+    spin_shift_t shift;
+    long order;       // place within its nucleus: atom position, or arrival for unknown types
+    std::size_t row;  // the row it came from, in file order
+};
+
+struct building_system_t {
+    spin_system_t system;
+    std::vector<building_shift_t> shifts;
+    std::unordered_map<std::string, std::size_t> atoms;  // nucleus and atom name → shifts
+};
+
+std::string residue_place(const shift_row_t &row) {
+    return (row.chain.empty() ? std::string() : "chain " + quoted_for_message(row.chain) + ", ") + "residue " +
+           quoted_for_message(row.sequence_code);
+}
+
+class grouper_t {
+public:
+    grouper_t(shift_format_t format, const atom_selection_t *selection) : format_(format), selection_(selection) {}
+
+    void add(const shift_row_t &row, std::size_t index) {
+        if (is_neighbour_sequence_code(row.sequence_code) || is_neighbour_atom_name(row.atom_name)) {
+            out_.neighbour_rows++;
+            return;
+        }
+        if (is_uncertain_identifier(row.chain) || is_uncertain_identifier(row.sequence_code) ||
+            is_uncertain_identifier(row.residue_name) || is_uncertain_atom_name(row.atom_name)) {
+            out_.uncertain_rows++;
+            return;
+        }
+        check_one_residue_name(row);
+        int amino_acid = -1;
+        if (row.residue_name != ".") {
+            amino_acid = amino_acid_of_name(row.residue_name, one_letter_codes(format_));
+            if (amino_acid < 0) {
+                out_.other_residue_rows++;
+                out_.other_residues[row.residue_name]++;
+                return;
+            }
+        }
+        building_system_t &system = system_of(row, amino_acid);
+        if (row.value.empty()) {
+            out_.missing_value_rows++;
+            return;
+        }
+        if (!is_decimal_number(row.value))
+            throw format_error(row.line, "the shift '" + quoted_for_message(row.value) + "' is not a number");
+        const char stated = stated_nucleus(row);
+        if (stated == '?') {
+            out_.other_nucleus_rows++;
+            return;
+        }
+        if (amino_acid >= 0)
+            add_atoms(system, row, index, stated);
+        else
+            add_unknown_type_atom(system, row, index, stated);
+    }
+
+    spin_grouping_t finish() {
+        spin_grouping_t grouping;
+        std::vector<std::pair<std::size_t, spin_system_t>> kept;
+        for (building_system_t &building : systems_) {
+            if (building.shifts.empty()) {
+                out_.empty_spin_systems++;
+                continue;
+            }
+            std::stable_sort(building.shifts.begin(), building.shifts.end(),
+                             [](const building_shift_t &a, const building_shift_t &b) {
+                                 const int ra = nucleus_rank(a.shift.nucleus), rb = nucleus_rank(b.shift.nucleus);
+                                 return ra != rb ? ra < rb : a.order < b.order;
+                             });
+            std::size_t first = building.shifts[0].row;
+            long line = building.shifts[0].shift.line;
+            for (building_shift_t &shift : building.shifts) {
+                if (shift.row < first) {
+                    first = shift.row;
+                    line = shift.shift.line;
+                }
+                building.system.shifts.push_back(std::move(shift.shift));
+            }
+            building.system.line = line;
+            kept.emplace_back(first, std::move(building.system));
+        }
+        std::stable_sort(kept.begin(), kept.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (auto &entry : kept) grouping.systems.push_back(std::move(entry.second));
+        grouping.left_out = out_;
+        return grouping;
+    }
+
+private:
+    // One spin system carries one residue name, whatever its case.
+    void check_one_residue_name(const shift_row_t &row) {
+        const auto [named, fresh] = names_.try_emplace(key_of(row), upper(row.residue_name), row.line);
+        if (!fresh && named->second.first != upper(row.residue_name))
+            throw format_error(row.line, residue_place(row) + " is named '" + quoted_for_message(row.residue_name) +
+                                             "' here but '" + quoted_for_message(named->second.first) +
+                                             "' on line " + std::to_string(named->second.second));
+    }
+
+    static std::string key_of(const shift_row_t &row) { return row.chain + '\n' + row.sequence_code; }
+
+    building_system_t &system_of(const shift_row_t &row, int amino_acid) {
+        const auto [found, fresh] = index_.try_emplace(key_of(row), systems_.size());
+        if (fresh) {
+            building_system_t building;
+            spin_system_t &system = building.system;
+            system.chain = row.chain;
+            system.sequence_code = row.sequence_code;
+            const bool unassigned_group = format_ == shift_format_t::nef && row.sequence_code[0] == '@';
+            system.label = row.chain.empty() || unassigned_group ? row.sequence_code
+                                                                 : row.chain + "." + row.sequence_code;
+            system.residue_name = row.residue_name;
+            system.amino_acid = amino_acid;
+            system.line = row.line;
+            systems_.push_back(std::move(building));
+        }
+        return systems_[found->second];
+    }
+
+    void add_atoms(building_system_t &system, const shift_row_t &row, std::size_t index, char stated) {
+        const int amino_acid = system.system.amino_acid;
+        const std::vector<int> atoms = atoms_of_name(amino_acid, row.atom_name);
+        if (atoms.empty()) {
+            out_.unknown_atom_rows++;
+            out_.unknown_atoms[std::string(AA3[amino_acid]) + " " + row.atom_name]++;
+            return;
+        }
+        const std::vector<residue_atom_t> &dictionary = amino_acid_atoms(amino_acid);
+        if (stated != 0 && stated != dictionary[atoms[0]].nucleus) {
+            out_.contradicting_rows++;
+            return;
+        }
+        for (int atom : atoms) {
+            const residue_atom_t &known = dictionary[atom];
+            long order = atom;
+            if (selection_ != nullptr) {
+                order = selected_position(*selection_, amino_acid, known.name, known.nucleus);
+                if (order < 0) {
+                    out_.unselected_shifts++;
+                    continue;
+                }
+            }
+            add_shift(system, row, index, known.name, known.nucleus, order);
+        }
+    }
+
+    void add_unknown_type_atom(building_system_t &system, const shift_row_t &row, std::size_t index, char stated) {
+        const std::string name = unknown_residue_atom_name(row.atom_name);
+        const char nucleus = name.empty() ? 0 : name[0];
+        if (stated != 0 && stated != nucleus) {
+            out_.contradicting_rows++;
+            return;
+        }
+        if (nucleus != 'H' && nucleus != 'C' && nucleus != 'N') {
+            out_.other_nucleus_rows++;
+            return;
+        }
+        add_shift(system, row, index, name, nucleus, static_cast<long>(system.shifts.size()));
+    }
+
+    void add_shift(building_system_t &system, const shift_row_t &row, std::size_t index, const std::string &atom,
+                   char nucleus, long order) {
+        const double ppm = strtod(row.value.c_str(), nullptr);
+        const auto [present, fresh] = system.atoms.try_emplace(nucleus + atom, system.shifts.size());
+        if (!fresh) {
+            (system.shifts[present->second].shift.ppm == ppm ? out_.merged_shifts : out_.conflicting_shifts)++;
+            return;
+        }
+        system.shifts.push_back({{atom, nucleus, row.value, ppm, row.line}, order, index});
+    }
+
+    shift_format_t format_;
+    const atom_selection_t *selection_;
+    std::vector<building_system_t> systems_;
+    std::unordered_map<std::string, std::size_t> index_;                   // chain and code → systems_
+    std::unordered_map<std::string, std::pair<std::string, long>> names_;  // chain and code → name, line
+    left_out_t out_;
+};
+
+}  // namespace
+
+bool is_decimal_number(const std::string &text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) i++;
+    std::size_t digits = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) i++, digits++;
+    if (i < text.size() && text[i] == '.') {
+        i++;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) i++, digits++;
+    }
+    if (digits == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        i++;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) i++;
+        std::size_t exponent = 0;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) i++, exponent++;
+        if (exponent == 0) return false;
+    }
+    return i == text.size() && std::isfinite(strtod(text.c_str(), nullptr));
+}
+
+bool lists_protein_residues(const shift_list_t &list, shift_format_t format) {
+    for (const shift_row_t &row : list.rows)
+        if (row.residue_name == "." || amino_acid_of_name(row.residue_name, one_letter_codes(format)) >= 0)
+            return true;
+    return false;
+}
+
+spin_grouping_t group_spin_systems(const shift_list_t &list, shift_format_t format,
+                                   const atom_selection_t *selection) {
+    grouper_t grouper(format, selection);
+    for (std::size_t i = 0; i < list.rows.size(); i++) grouper.add(list.rows[i], i);
+    return grouper.finish();
+}

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Rows of shifts grouped into spin systems, one per residue, with every
+// shift named once per atom, and the count of every row or shift left out.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "formats/atom_selection.h"
+#include "formats/shift_table.h"
+
+struct spin_shift_t {
+    std::string atom;   // atom name after the name rules (a methyl by its group, "HB"); as written for unknown types
+    char nucleus;       // 'H', 'C' or 'N'
+    std::string value;  // the shift as the file wrote it, ppm ("8.970")
+    double ppm;         // the same shift as a number, ppm
+    long line;          // line of the row it came from
+};
+
+struct spin_system_t {
+    std::string chain;          // chain code as written; empty for formats without chains
+    std::string sequence_code;  // residue number or NEF sequence code as written
+    std::string label;          // "<chain>.<sequence code>"; the sequence code alone for NEF unassigned
+                                // groups ("@13") and for formats without chains
+    std::string residue_name;   // residue name as first written
+    int amino_acid;             // index in AA3; -1 for an unassigned spin system (residue name ".")
+    long line;                  // line of the first row whose shift is kept
+    std::vector<spin_shift_t> shifts;  // H, then C, then N; within a nucleus in the amino acid's atom order
+                                       // (the selection's order when one applies), in file order for
+                                       // unassigned spin systems
+};
+
+// What was left out, and why. Rows are counted once, under the first
+// reason that applies, in this order; shifts are the atoms a kept row gives.
+struct left_out_t {
+    long neighbour_rows = 0;      // rows of a neighbouring residue (@13-1, 48-1, CAi-1)
+    long uncertain_rows = 0;      // assignments marked uncertain (HB2|HB3, H@349, 108?, GLN?)
+    long other_residue_rows = 0;  // rows of residues that are not one of the 20 amino acids
+    std::map<std::string, long> other_residues;  // those residue names, with their rows
+    long missing_value_rows = 0;  // rows whose value is null ("." or "?")
+    long other_nucleus_rows = 0;  // nuclei or isotopes other than 1H, 13C, 15N (2H, 31P, 113Cd)
+    long unknown_atom_rows = 0;   // names that are no atom of their amino acid
+    std::map<std::string, long> unknown_atoms;  // "LYS HZ": those names, with their rows
+    long contradicting_rows = 0;  // element, isotope or atom type at odds with the atom name (PHE HE1 typed C)
+    long merged_shifts = 0;       // a repeated atom with the same value (methyl protons, wildcards)
+    long conflicting_shifts = 0;  // a repeated atom with a different value; the first value is kept
+    long unselected_shifts = 0;   // atoms that the atom selection does not list for their amino acid
+    long empty_spin_systems = 0;  // spin systems left without any shift, not written
+};
+
+struct spin_grouping_t {
+    std::vector<spin_system_t> systems;  // in the order of the first row of each whose shift is kept
+    left_out_t left_out;
+};
+
+// True when some row names one of the 20 amino acids or an unassigned
+// spin system: the list describes protein residues.
+bool lists_protein_residues(const shift_list_t &list, shift_format_t format);
+
+// Groups the list's rows into spin systems by chain and sequence code. With
+// a selection, spin systems of a known amino acid keep only its selected
+// atoms, in the selection's order. A value that is not a decimal number, or
+// a residue named two ways in one spin system, throws format_error.
+spin_grouping_t group_spin_systems(const shift_list_t &list, shift_format_t format,
+                                   const atom_selection_t *selection = nullptr);
+
+// True for a decimal number as shift tables write them: a sign, digits with
+// at most one point, an exponent; finite. No "nan", "inf", hexadecimal or
+// trailing text.
+bool is_decimal_number(const std::string &text);

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kestrin's spin-system input, written from grouped spin systems.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formats/spin_systems.h"
+
+// One comment line (the text given, made safe for a comment), then one block
+// per spin system: <res type="ALA" name="A.12">, a <cs> line and a line of
+// values per nucleus that has shifts, </res>. The type is UNK for spin systems
+// of unknown type and for all of them with hide_types. A name that would
+// hold a double quote, '<', '>', '&' or a control character throws
+// format_error at the spin system's line: kestrin's input could not carry it.
+std::string spin_systems_text(const std::vector<spin_system_t> &systems, const std::string &comment,
+                              bool hide_types);
+
+// The text with control characters shown as '?' and "--" broken up, so that
+// it fits in one XML comment.
+std::string comment_safe(const std::string &text);

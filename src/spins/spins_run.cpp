@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kestrin-spins: reads everything and checks it before anything is written,
+// so that a failed run leaves standard output empty.
+#include "spins/spins_run.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "formats/format_error.h"
+#include "input/failure.h"
+#include "output/output_file.h"
+#include "spins/spin_writer.h"
+
+namespace {
+
+// The whole content of the named file, or of standard input for "-".
+std::string read_whole(const std::string &name) {
+    FILE *stream = name == "-" ? stdin : fopen(name.c_str(), "rb");
+    if (stream == nullptr) throw format_error(0, std::string("cannot read: ") + strerror(errno));
+    std::string content;
+    char chunk[65536];
+    std::size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
+    const int error = ferror(stream) ? errno : 0;
+    if (stream != stdin) fclose(stream);
+    if (error != 0) throw format_error(0, std::string("cannot read: ") + strerror(error));
+    return content;
+}
+
+std::string list_title(const shift_file_t &file, std::size_t i) {
+    const std::string &name = file.lists[i].name;
+    return name.empty() ? "number " + std::to_string(i + 1) : "'" + quoted_for_message(name) + "'";
+}
+
+std::string shown_name(const std::string &input) { return input == "-" ? "standard input" : input; }
+
+std::string plural(long count, const char *one, const char *many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// "DT 120, DG 98" for the summary, the most frequent first.
+std::string names_with_counts(const std::map<std::string, long> &counts) {
+    std::vector<std::pair<std::string, long>> sorted(counts.begin(), counts.end());
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    std::string text;
+    for (std::size_t i = 0; i < sorted.size() && i < 8; i++)
+        text += (i ? ", " : "") + quoted_for_message(sorted[i].first) + " " + std::to_string(sorted[i].second);
+    if (sorted.size() > 8) text += ", " + std::to_string(sorted.size() - 8) + " more";
+    return text;
+}
+
+int convert(const spins_options_t &options) {
+    std::string current = options.atoms_file ? *options.atoms_file : shown_name(options.input);
+    try {
+        atom_selection_t selection;
+        if (options.atoms_file) selection = read_atom_selection(read_whole(*options.atoms_file));
+        current = shown_name(options.input);
+        const shift_file_t file = read_shift_file(read_whole(options.input), options.format);
+        const std::size_t list = choose_shift_list(file, options.list);
+        const spin_grouping_t grouping =
+            group_spin_systems(file.lists[list], file.format, options.atoms_file ? &selection : nullptr);
+
+        std::string comment = "kestrin-spins " KESTRIN_VERSION ": " + current + ", " + shift_format_title(file.format);
+        if (!file.lists[list].name.empty()) comment += ", shift list " + file.lists[list].name;
+        if (options.atoms_file) comment += ", atoms of " + *options.atoms_file;
+        if (options.hide_types) comment += ", types hidden";
+        write_standard_output(spin_systems_text(grouping.systems, comment, options.hide_types));
+        fputs(conversion_summary(current, file, list, grouping).c_str(), stderr);
+        return 0;
+    } catch (const format_error &error) {
+        fputs(format_error_message(current, error).c_str(), stderr);
+        return 1;
+    }
+}
+
+}  // namespace
+
+std::size_t choose_shift_list(const shift_file_t &file, const std::optional<std::string> &wanted) {
+    if (!wanted) {
+        for (std::size_t i = 0; i < file.lists.size(); i++)
+            if (lists_protein_residues(file.lists[i], file.format)) return i;
+        return 0;
+    }
+    for (std::size_t i = 0; i < file.lists.size(); i++) {
+        const std::string &name = file.lists[i].name;
+        if (!name.empty() && (name == *wanted || name == "nef_chemical_shift_list_" + *wanted)) return i;
+    }
+    if (!wanted->empty() && wanted->find_first_not_of("0123456789") == std::string::npos) {
+        const unsigned long number = strtoul(wanted->c_str(), nullptr, 10);
+        if (number >= 1 && number <= file.lists.size()) return number - 1;
+    }
+    std::string known;
+    for (std::size_t i = 0; i < file.lists.size(); i++)
+        known += (i ? ", " : "") + std::to_string(i + 1) + " " + list_title(file, i);
+    throw format_error(0, "no shift list '" + quoted_for_message(*wanted) + "' (the file holds " + known + ")");
+}
+
+std::string conversion_summary(const std::string &source, const shift_file_t &file, std::size_t list,
+                               const spin_grouping_t &grouping) {
+    std::string text = "kestrin-spins: read " + quoted_for_message(source) + " as " + shift_format_title(file.format);
+    if (file.lists.size() > 1 || !file.lists[list].name.empty()) text += ", shift list " + list_title(file, list);
+    if (file.lists.size() > 1) {
+        text += " (" + std::to_string(list + 1) + " of " + std::to_string(file.lists.size()) + "; the others: ";
+        bool first = true;
+        for (std::size_t i = 0; i < file.lists.size(); i++)
+            if (i != list) {
+                text += (first ? "" : ", ") + list_title(file, i);
+                first = false;
+            }
+        text += ")";
+    }
+    text += "\n";
+
+    long counts[3] = {0, 0, 0};
+    for (const spin_system_t &system : grouping.systems)
+        for (const spin_shift_t &shift : system.shifts) counts[shift.nucleus == 'H' ? 0 : shift.nucleus == 'C' ? 1 : 2]++;
+    text += "kestrin-spins: wrote " + plural(static_cast<long>(grouping.systems.size()), "spin system", "spin systems") +
+            " with " + std::to_string(counts[0]) + " H, " + std::to_string(counts[1]) + " C and " +
+            std::to_string(counts[2]) + " N shifts\n";
+
+    const left_out_t &out = grouping.left_out;
+    std::vector<std::string> lines;
+    auto note = [&](long count, const std::string &what) {
+        if (count > 0) lines.push_back("  " + std::to_string(count) + " " + what + "\n");
+    };
+    note(out.neighbour_rows, (out.neighbour_rows == 1 ? "row" : "rows") +
+                                 std::string(" of a neighbouring residue (sequence code 12-1, atom name CAi-1)"));
+    note(out.uncertain_rows, (out.uncertain_rows == 1 ? "row" : "rows") +
+                                 std::string(" with an uncertain assignment (HB2|HB3, H@12, a trailing ?)"));
+    note(out.other_residue_rows, (out.other_residue_rows == 1 ? "row" : "rows") +
+                                     std::string(" of residues that are not one of the 20 amino acids: ") +
+                                     names_with_counts(out.other_residues));
+    note(out.missing_value_rows, out.missing_value_rows == 1 ? "row without a value" : "rows without a value");
+    note(out.other_nucleus_rows, (out.other_nucleus_rows == 1 ? "row" : "rows") +
+                                     std::string(" of nuclei or isotopes other than 1H, 13C and 15N"));
+    note(out.unknown_atom_rows, (out.unknown_atom_rows == 1 ? "row" : "rows") +
+                                    std::string(" naming no atom of the amino acid: ") +
+                                    names_with_counts(out.unknown_atoms));
+    note(out.contradicting_rows, (out.contradicting_rows == 1 ? "row" : "rows") +
+                                     std::string(" whose nucleus contradicts the atom name"));
+    note(out.merged_shifts, (out.merged_shifts == 1 ? "repeat" : "repeats") +
+                                std::string(" of an atom with the same shift, merged (methyl protons, wildcards)"));
+    note(out.conflicting_shifts, (out.conflicting_shifts == 1 ? "repeat" : "repeats") +
+                                     std::string(" of an atom with another shift (the first is kept)"));
+    note(out.unselected_shifts, (out.unselected_shifts == 1 ? "shift" : "shifts") +
+                                    std::string(" of atoms that the atom selection does not list"));
+    note(out.empty_spin_systems, (out.empty_spin_systems == 1 ? "spin system" : "spin systems") +
+                                     std::string(" left without any shift, not written"));
+    if (lines.empty()) return text + "kestrin-spins: nothing left out\n";
+    text += "kestrin-spins: left out:\n";
+    for (const std::string &line : lines) text += line;
+    return text;
+}
+
+int kestrin_spins_main(int argc, char **argv) {
+    try {
+        return convert(parse_spins_options(argc, argv));
+    } catch (const run_ended &end) {
+        return end.status;
+    }
+}

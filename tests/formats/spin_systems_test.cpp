@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Grouping real rows into spin systems: what is kept, in which order, what
+// is left out and why, the atom selection, and the faults that end a run.
+#include <gtest/gtest.h>
+
+#include "formats/format_error.h"
+#include "formats/spin_systems.h"
+#include "formats_test_support.h"
+
+namespace {
+
+// "TYPE label H:v,v C:v N:v" with the atoms' names: "LEU A.19 H:H=7.2,HB2=2.13 ...".
+std::string described(const spin_system_t &system) {
+    std::string text = (system.amino_acid < 0 ? std::string("UNK") : system.residue_name) + " " + system.label;
+    char nucleus = 0;
+    for (const spin_shift_t &shift : system.shifts) {
+        text += shift.nucleus != nucleus ? std::string(" ") + shift.nucleus + ":" : std::string(",");
+        nucleus = shift.nucleus;
+        text += shift.atom + "=" + shift.value;
+    }
+    return text;
+}
+
+spin_grouping_t grouped(const std::string &file, std::size_t list = 0, const atom_selection_t *selection = nullptr) {
+    const shift_file_t shifts = read_shift_file(formats_data(file));
+    return group_spin_systems(shifts.lists.at(list), shifts.format, selection);
+}
+
+std::vector<std::string> labels(const spin_grouping_t &grouping) {
+    std::vector<std::string> found;
+    for (const spin_system_t &system : grouping.systems) found.push_back(system.label);
+    return found;
+}
+
+TEST(SpinSystems, UnassignedGroupsAreSpinSystemsAndNeighbourRowsAreLeftOut) {
+    const spin_grouping_t g = grouped("nef_sec5_excerpt.nef");
+    EXPECT_EQ(labels(g), (std::vector<std::string>{"@13", "@1", "@27", "@2", "@3", "@97", "@@108", "@@109", "@@110",
+                                                    "A.45", "A.46"}));
+    EXPECT_EQ(described(g.systems[0]), "UNK @13 H:H=8.931658968 C:CA=59.17897114,CB=36.99890061 N:N=126.5587494");
+    EXPECT_EQ(described(g.systems[9]), "GLY A.45 H:H=8.841666126 C:CA=45.64468121 N:N=103.4391758");
+    EXPECT_EQ(g.systems[9].line, 54);
+    EXPECT_EQ(g.left_out.neighbour_rows, 11);
+    EXPECT_EQ(g.left_out.uncertain_rows, 3);  // C@542, H@349, N@354: their groups never become spin systems
+    EXPECT_EQ(g.left_out.empty_spin_systems, 0);
+}
+
+TEST(SpinSystems, TheNefExampleShowsEveryNameRule) {
+    const spin_grouping_t g = grouped("nef_commented_example_shift_lists.nef");
+    std::map<std::string, std::string> by_label;
+    for (const spin_system_t &system : g.systems) by_label[system.label] = described(system);
+    EXPECT_EQ(by_label["A.15"], "GLY A.15 H:H=7.8,HA2=3.42,HA3=3.42 N:N=106.5");
+    EXPECT_EQ(by_label["A.17"], "VAL A.17 H:H=8.12,HG1=0.73,HG2=0.73 C:CG1=22.1,CG2=22.1 N:N=116.5");
+    EXPECT_EQ(by_label["A.19"], "LEU A.19 H:H=7.2,HB2=2.13,HB3=2.51,HD1=0.87,HD2=0.73 "
+                                "C:CA=172.2,CB=58.5,CG=32.3,CD1=17.4,CD2=18.7 N:N=119.5");
+    EXPECT_EQ(by_label["A.24"], "ASP A.24 H:H=8.79,HB3=3.4 N:N=124.1");
+    EXPECT_EQ(by_label["W.2"], "CYS W.2 H:H=7.3 C:CA=41.2,CB=27.3");  // the 2H rows are left out
+    EXPECT_EQ(by_label["W.5"], "LYS W.5 H:H=8.4,HA=4.2,HB2=2.2,HB3=2.1,HG2=1.4,HG3=1.4,HD2=1.6,HD3=1.5,HE2=3.1,HE3=3.1 "
+                               "C:CA=41.2,CB=27.3,CG=23.2,CD=22.3,CE=26.3");
+    EXPECT_EQ(by_label.count("Z.@5"), 0u);
+    const left_out_t &out = g.left_out;
+    EXPECT_EQ(out.neighbour_rows, 2);
+    EXPECT_EQ(out.other_residues, (std::map<std::string, long>{{"CA", 1}, {"CD", 1}, {"GLX", 2}}));
+    EXPECT_EQ(out.other_nucleus_rows, 6);
+    EXPECT_EQ(out.merged_shifts + out.conflicting_shifts + out.unknown_atom_rows + out.uncertain_rows, 0);
+}
+
+TEST(SpinSystems, UncertainAssignmentsAndListsWithoutProtein) {
+    const shift_file_t file = read_shift_file(formats_data("nef_1nk2_excerpt.nef"));
+    EXPECT_FALSE(lists_protein_residues(file.lists[0], file.format));  // DNA only
+    EXPECT_FALSE(lists_protein_residues(file.lists[1], file.format));
+    EXPECT_TRUE(lists_protein_residues(file.lists[2], file.format));
+    const spin_grouping_t g = group_spin_systems(file.lists[2], file.format);
+    EXPECT_EQ(described(g.systems[4]), "LEU C.105 H:H=8.09,HA=4.68,HD1=0.97,HD2=0.99 C:CA=53.2,CB=42,CD1=23.3,CD2=24.9 "
+                                       "N:N=123.5");
+    EXPECT_EQ(g.left_out.uncertain_rows, 20);  // HB2|HB3, HB3|HB2, 12 rows of 108?, 6 of C? 152? GLN?
+    const spin_grouping_t dna = group_spin_systems(file.lists[0], file.format);
+    EXPECT_TRUE(dna.systems.empty());
+    EXPECT_EQ(dna.left_out.other_residues, (std::map<std::string, long>{{"DT", 8}}));
+}
+
+TEST(SpinSystems, RepeatedAtomsKeepTheirFirstValue) {
+    const spin_grouping_t star = grouped("nmrstar_bmr15000_excerpt.str");
+    EXPECT_EQ(star.left_out.merged_shifts, 6);  // methyl protons written as three rows
+    EXPECT_EQ(star.left_out.other_residues, (std::map<std::string, long>{{"PHF", 6}}));
+    const spin_grouping_t talos = grouped("talos_ns3_excerpt.tab");
+    EXPECT_EQ(described(talos.systems[4]), "LEU 31 H:H=8.33,HA=4.45,HD1=0.84 C:C=177.84,CA=53.96,CB=40.89,CD1=25.03,"
+                                           "CD2=22.53 N:N=118.84");
+    EXPECT_EQ(talos.left_out.conflicting_shifts, 1);  // LEU 31 MD1 given again as 0.88
+    EXPECT_EQ(described(talos.systems[3]), "ILE 25 H:H=8.82,HA=4.47,HD1=0.84 C:C=176.40,CA=60.61,CB=38.00,CD1=12.71 "
+                                           "N:N=120.97");
+}
+
+TEST(SpinSystems, NucleusColumnsDecide) {
+    const spin_grouping_t g = grouped("nmrstar2_bmr15517_excerpt.str");
+    EXPECT_EQ(g.left_out.contradicting_rows, 2);  // PHE HE1 and HE2 typed C
+    EXPECT_EQ(described(g.systems.back()), "PHE 70 H:H=7.620,HA=4.330,HB2=3.450,HB3=3.060,HD1=6.720,HD2=6.720 "
+                                           "C:C=175.550,CA=60.100,CB=39.100 N:N=117.060");
+    const spin_grouping_t sparky = grouped("sparky_P3a_L273R_shifts_short.txt");
+    EXPECT_EQ(described(sparky.systems[1]), "A 237 H:H=8.549,HA=4.277,HB=1.357 C:C=177.765,CA=52.387,CB=19.145 "
+                                            "N:N=124.638");
+}
+
+TEST(SpinSystems, SelectionKeepsItsAtomsInItsOrderAndCountsTheRest) {
+    const atom_selection_t selection = read_atom_selection("# Amino Atom Type\n"
+                                                           "ALA HB H\nALA H H\nALA CA C\nALA N N\n"
+                                                           "GLY H H\n");
+    const spin_grouping_t g = grouped("sparky_P3a_L273R_shifts_short.txt", 0, &selection);
+    EXPECT_EQ(labels(g), (std::vector<std::string>{"237"}));  // PRO and MET lose every shift
+    EXPECT_EQ(described(g.systems[0]), "A 237 H:HB=1.357,H=8.549 C:CA=52.387 N:N=124.638");
+    EXPECT_EQ(g.left_out.unselected_shifts, 28 - 4);
+    EXPECT_EQ(g.left_out.empty_spin_systems, 2);
+    // Spin systems of unknown type keep every shift.
+    const spin_grouping_t unassigned = grouped("nef_ubiquitin_short_shifts.nef", 0, &selection);
+    EXPECT_EQ(described(unassigned.systems[0]), "UNK @19 H:H=8.507345563 C:C=174.0787518,CA=55.19626104,"
+                                                "CB=42.78262913 N:N=123.3654109");
+}
+
+TEST(SpinSystems, SelectionFilesAreReadAsKestrinReadsThem) {
+    const atom_selection_t selection = read_atom_selection("ALA H H\n\nshort line\nALA H H\nGLY HA2 H\n");
+    EXPECT_EQ(selection.atoms[0].size(), 1u);  // the repeated line is skipped
+    EXPECT_EQ(selected_position(selection, 7, "HA2", 'H'), 0);
+    EXPECT_EQ(selected_position(selection, 7, "HA2", 'C'), -1);
+    const struct {
+        const char *text;
+        long line;
+        const char *message;
+    } faults[] = {{"ALA H H\nXYZ H H\n", 2, "unknown residue 'XYZ'"},
+                  {"ALA H H\nGLY H H\nALA HA H\n", 3, "residue 'ALA' appears in more than one block"},
+                  {"# nothing\n", 0, "no atom to select (no line of code, atom name and atom type)"}};
+    for (const auto &f : faults) {
+        try {
+            read_atom_selection(f.text);
+            ADD_FAILURE() << f.text;
+        } catch (const format_error &error) {
+            EXPECT_EQ(error.line, f.line);
+            EXPECT_STREQ(error.what(), f.message);
+        }
+    }
+}
+
+TEST(SpinSystems, OrderFollowsTheFirstKeptRowAndBadRowsEndTheRun) {
+    // Real rows of the NEF example, reordered so that residue 2's first row is a 2H row.
+    const std::string head = "data_x\nsave_l\nloop_\n_nef_chemical_shift.chain_code\n_nef_chemical_shift.sequence_code\n"
+                             "_nef_chemical_shift.residue_name\n_nef_chemical_shift.atom_name\n"
+                             "_nef_chemical_shift.value\n_nef_chemical_shift.isotope_number\n";
+    const shift_file_t file = read_shift_file(head + "W 2 CYS HA 4.3 2\nW 1 ASP HA 4.1 .\nW 2 CYS H 7.3 .\nstop_\nsave_\n");
+    EXPECT_EQ(labels(group_spin_systems(file.lists[0], file.format)), (std::vector<std::string>{"W.1", "W.2"}));
+
+    const struct {
+        const char *rows;
+        long line;
+        const char *message;
+    } faults[] = {
+        {"W 1 ASP HA 4.1 .\nW 1 Cys H 7.3 .\n", 11, "chain W, residue 1 is named 'Cys' here but 'ASP' on line 10"},
+        {"W 1 ASP HA 4.1ppm .\n", 10, "the shift '4.1ppm' is not a number"},
+        {"W 1 ASP HA nan .\n", 10, "the shift 'nan' is not a number"},
+    };
+    for (const auto &f : faults) {
+        const shift_file_t bad = read_shift_file(head + f.rows + "stop_\nsave_\n");
+        try {
+            group_spin_systems(bad.lists[0], bad.format);
+            ADD_FAILURE() << f.rows;
+        } catch (const format_error &error) {
+            EXPECT_EQ(error.line, f.line) << f.rows;
+            EXPECT_STREQ(error.what(), f.message);
+        }
+    }
+    // Case alone does not make two names, and a null value is a row without a value.
+    const shift_file_t fine = read_shift_file(head + "W 1 ASP HA 4.1 .\nW 1 Asp H . .\nstop_\nsave_\n");
+    EXPECT_EQ(group_spin_systems(fine.lists[0], fine.format).left_out.missing_value_rows, 1);
+}
+
+TEST(SpinSystems, DecimalNumbers) {
+    for (const char *good : {"8.970", "-0.5", "+12", ".5", "5.", "1e2", "1.5E-3"}) EXPECT_TRUE(is_decimal_number(good)) << good;
+    for (const char *bad : {"", ".", "-", "1e", "0x10", "inf", "nan", "1e999", "8,97", "8.9.7", " 8.9"})
+        EXPECT_FALSE(is_decimal_number(bad)) << bad;
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// STAR syntax: values in all their forms, structure, and every syntax fault
+// with its line.
+#include <gtest/gtest.h>
+
+#include "formats/format_error.h"
+#include "formats/star.h"
+
+namespace {
+
+TEST(StarReader, ValuesInEveryFormKeepTheirLines) {
+    const star_file_t file = read_star("# heading comment\n"
+                                       "data_entry\n"
+                                       "save_list_1\n"
+                                       "   _Frame.Label   $sample_conditions_1   # a framecode reference\n"
+                                       "   _Frame.Title   'it's quoted'\n"
+                                       "   _Frame.Text\n"
+                                       ";\nfirst line\n 'second' line\n;\n"
+                                       "   loop_\n"
+                                       "      _Row.A _Row.B\n"
+                                       "      .  \"a b\"\n"
+                                       "      HB# ?\n"
+                                       "   stop_\n"
+                                       "save_\n");
+    ASSERT_EQ(file.blocks.size(), 1u);
+    EXPECT_EQ(file.blocks[0].name, "entry");
+    ASSERT_EQ(file.blocks[0].frames.size(), 2u);  // the block's own part, then the save frame
+    const star_frame_t &frame = file.blocks[0].frames[1];
+    EXPECT_EQ(frame.name, "list_1");
+    EXPECT_EQ(frame.line, 3);
+    ASSERT_EQ(frame.items.size(), 3u);
+    EXPECT_EQ(frame.items[0].value.text, "$sample_conditions_1");
+    EXPECT_EQ(frame.items[1].value.text, "it's quoted");
+    EXPECT_EQ(frame.items[2].value.text, "\nfirst line\n 'second' line");
+    EXPECT_EQ(frame.items[2].value.line, 7);
+    ASSERT_EQ(frame.loops.size(), 1u);
+    const star_loop_t &loop = frame.loops[0];
+    EXPECT_EQ(loop.row_count(), 2u);
+    EXPECT_EQ(loop.column("_row.b"), 1);
+    EXPECT_EQ(loop.column("_Row.C"), -1);
+    EXPECT_TRUE(is_star_null(loop.at(0, 0)));
+    EXPECT_EQ(loop.at(0, 1).text, "a b");
+    EXPECT_FALSE(is_star_null(loop.at(0, 1)));
+    EXPECT_EQ(loop.at(1, 0).text, "HB#");
+    EXPECT_EQ(loop.at(1, 0).line, 14);
+    EXPECT_TRUE(is_star_null(loop.at(1, 1)));
+}
+
+TEST(StarReader, QuotedDotIsAValueAndCarriageReturnsAreBlanks) {
+    const star_file_t file = read_star("\xEF\xBB\xBF" "data_x\r\n_a.b '.'\r\nloop_\r\n_c.d\r\n1\r\n2\r\n");
+    const star_frame_t &own = file.blocks[0].frames[0];
+    EXPECT_FALSE(is_star_null(own.items[0].value));
+    ASSERT_EQ(own.loops.size(), 1u);  // ended by the end of the text, as in CIF
+    EXPECT_EQ(own.loops[0].row_count(), 2u);
+    EXPECT_EQ(own.loops[0].at(1, 0).line, 6);
+}
+
+TEST(StarReader, LooksLikeStarOnlyWithADataHeadingFirst) {
+    EXPECT_TRUE(looks_like_star("# comment\n\n  DATA_x\n"));
+    EXPECT_FALSE(looks_like_star("VARS RESID\ndata_x\n"));
+    EXPECT_FALSE(looks_like_star(""));
+}
+
+TEST(StarReader, SyntaxFaultsNameTheirLine) {
+    const struct {
+        const char *text;
+        long line;
+        const char *message;
+    } cases[] = {
+        {"data_x\n_a.b 'open\n", 2, "the value opened by ' is not closed on its line"},
+        {"data_x\n_a.b\n;\nnever closed\n", 3, "the text field opened here (a line starting with ';') is never closed"},
+        {"data_x\n_a.b\n_a.c 1\n", 2, "the tag _a.b has no value"},
+        {"data_x\nloop_\n_a.b\n_a.c\n1 2 3\nstop_\n", 2,
+         "the loop of 2 columns holds 3 values, which is not a whole number of rows"},
+        {"data_x\nloop_\nstop_\n", 2, "loop_ without tags"},
+        {"data_x\nloop_\n_a.b\nloop_\n_c.d\n", 4, "nested loops are not read"},
+        {"data_x\nstop_\n", 2, "stop_ without a loop_ to end"},
+        {"data_x\nsave_\n", 2, "save_ closes no save frame"},
+        {"data_x\nsave_a\nsave_b\n", 3, "save_b inside the save frame 'a', which is not closed by save_"},
+        {"data_x\nsave_a\n_a.b 1\n", 2, "the save frame 'a' opened here is not closed by save_"},
+        {"data_x\nsave_a\ndata_y\n", 3, "data_ inside the save frame 'a', which is not closed by save_"},
+        {"data_x\n_a.b 1 2\n", 2, "the value '2' has no tag"},
+        {"_a.b 1\n", 1, "text before the first data_ heading"},
+        {"data_x\nglobal_\n", 2, "global_ blocks are not read"},
+        {"# nothing\n", 0, "no data_ heading"},
+    };
+    for (const auto &c : cases) {
+        try {
+            read_star(c.text);
+            ADD_FAILURE() << "no error for:\n" << c.text;
+        } catch (const format_error &error) {
+            EXPECT_EQ(error.line, c.line) << c.text;
+            EXPECT_STREQ(error.what(), c.message) << c.text;
+        }
+    }
+}
+
+TEST(StarReader, MessagesNameTheFileAndLineOnOneLine) {
+    EXPECT_EQ(format_error_message("shifts.nef", format_error(812, "the shift 'x' is not a number")),
+              "Error: shifts.nef, line 812: the shift 'x' is not a number\n");
+    EXPECT_EQ(format_error_message("a\nb", format_error(0, "cannot read")), "Error: a?b: cannot read\n");
+}
+
+}  // namespace
