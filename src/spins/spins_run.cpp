@@ -159,6 +159,7 @@ std::string conversion_summary(const std::string &source, const shift_file_t &fi
 
 int kestrin_spins_main(int argc, char **argv) {
     try {
+        keep_standard_descriptors_open();
         return convert(parse_spins_options(argc, argv));
     } catch (const run_ended &end) {
         return end.status;
