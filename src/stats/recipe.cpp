@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -130,14 +132,16 @@ atom_moments_t atom_moments(const std::vector<observation_t> &observations, doub
     if (kept.size() < 2)
         throw stats_error("too few shifts of " + label + " left inside the outlier cut to estimate its statistics: " +
                           std::to_string(kept.size()) + " of " + std::to_string(n) + ", at least 2 needed");
-    m.mean = plain_mean(kept);
-    m.sd = sample_sd(kept, m.mean);
-    if (m.sd == 0.0) {
+    // Equal values can leave a rounding residue of 1e-16 in the sd; their
+    // spread is what matters.
+    if (*std::min_element(kept.begin(), kept.end()) == *std::max_element(kept.begin(), kept.end())) {
         char value[64];
-        snprintf(value, sizeof value, "%.3f", m.mean);
+        snprintf(value, sizeof value, "%.3f", kept[0]);
         throw stats_error("the " + std::to_string(kept.size()) + " shifts of " + label + " are all " + value +
                           " ppm: no standard deviation to estimate");
     }
+    m.mean = plain_mean(kept);
+    m.sd = sample_sd(kept, m.mean);
     return m;
 }
 
@@ -199,6 +203,16 @@ square_matrix_t covariances(const square_matrix_t &correlation, const std::vecto
     for (int i = 0; i < d; i++)
         for (int j = i; j < d; j++) c.at(i, j) = c.at(j, i) = correlation.at(i, j) * (sds[i] * sds[j]);
     return c;
+}
+
+square_matrix_t as_printed(const square_matrix_t &matrix) {
+    square_matrix_t printed(matrix.dim);
+    char text[64];
+    for (std::size_t k = 0; k < matrix.cells.size(); k++) {
+        snprintf(text, sizeof text, "%.6f", matrix.cells[k]);
+        printed.cells[k] = strtod(text, nullptr);
+    }
+    return printed;
 }
 
 bool cholesky_succeeds(const square_matrix_t &matrix) {

@@ -91,6 +91,10 @@ bool raise_eigenvalue_floor(square_matrix_t &correlation, double floor);
 // the matrix is exactly symmetric.
 square_matrix_t covariances(const square_matrix_t &correlation, const std::vector<double> &sds);
 
+// The matrix as kestrin reads it back from the file: every cell rounded to
+// six decimals.
+square_matrix_t as_printed(const square_matrix_t &matrix);
+
 // True when the Cholesky decomposition of the matrix succeeds (it is
 // positive definite to working precision).
 bool cholesky_succeeds(const square_matrix_t &matrix);

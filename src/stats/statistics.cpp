@@ -4,6 +4,8 @@
 #include "stats/statistics.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "formats/atom_names.h"
 #include "input/records.h"
@@ -53,7 +55,8 @@ std::vector<atom_observations_t> described_atoms(const gathered_shifts_t &gather
         long most = 0;
         for (const atom_observations_t &atom : seen) most = std::max(most, static_cast<long>(atom.observations.size()));
         throw stats_error("too few " + std::string(AA3[amino_acid]) + " residues to estimate its statistics: " +
-                          std::to_string(gathered.residues[amino_acid]) + " residues, no atom with " +
+                          std::to_string(gathered.residues[amino_acid]) +
+                          (gathered.residues[amino_acid] == 1 ? " residue" : " residues") + ", no atom with " +
                           std::to_string(settings.min_observations) + " shifts (at most " + std::to_string(most) +
                           "); lower --min-observations, or leave " + AA3[amino_acid] + " out of an -af selection");
     }
@@ -117,9 +120,19 @@ statistics_t compute_statistics(const gathered_shifts_t &gathered, const stats_s
         block.correlation = shrunk_correlations(atoms, moments, settings.outlier_sd);
         block.floor_raised = raise_eigenvalue_floor(block.correlation, eigenvalue_floor);
         block.covariance = covariances(block.correlation, sds);
-        if (!cholesky_succeeds(block.covariance))
+        // kestrin reads the printed digits: a standard deviation too small
+        // for them would make its densities meaningless.
+        for (const described_atom_t &atom : block.atoms) {
+            char printed[64];
+            snprintf(printed, sizeof printed, "%.4f", atom.sd);
+            if (strtod(printed, nullptr) == 0.0)
+                throw stats_error("the standard deviation of " + std::string(AA3[a]) + " " + atom.name +
+                                  " prints as 0.0000: its shifts hardly vary");
+        }
+        if (!cholesky_succeeds(as_printed(block.covariance)))
             throw stats_error("the covariances of " + std::string(AA3[a]) +
-                              " are not positive definite, even after the eigenvalue floor");
+                              " as printed with six decimals are not positive definite: standard deviations too "
+                              "small for them");
         statistics.amino_acids.push_back(std::move(block));
     }
     return statistics;
