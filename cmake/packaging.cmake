@@ -3,8 +3,9 @@
 # example data; `cpack -G DEB` in the build folder makes the Debian package.
 include(GNUInstallDirs)
 
-install(TARGETS kestrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS kestrin kestrin-spins RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 ${PROJECT_SOURCE_DIR}/man/kestrin-spins.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The manual page's examples run on these files.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 

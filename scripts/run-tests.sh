@@ -5,7 +5,7 @@
 # UndefinedBehaviorSanitizer.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev libgtest-dev groff-base tmux
+sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev libgtest-dev groff-base tmux xz-utils
 
 sh scripts/build.sh build -DBUILD_TESTING=ON
 ctest --test-dir build --output-on-failure -j2

@@ -7,19 +7,22 @@ set -eu
 cd "$(dirname "$0")/.."
 sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev valgrind
 cmake -S . -B build-valgrind -G Ninja -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-valgrind -j2 --target kestrin
+cmake --build build-valgrind -j2 --target kestrin kestrin-spins
 
-# run_case.sh calls the binary it is given; this stand-in named kestrin runs
-# the real one under memcheck, one log per process.
+# run_case.sh calls the binary it is given and finds the companion programs
+# beside it; these stand-ins named kestrin and kestrin-spins run the real ones
+# under memcheck, one log per process.
 logs=$(cd build-valgrind && pwd)/valgrind-logs
 wrapper=$(cd build-valgrind && pwd)/memcheck/kestrin
 rm -rf "$logs" && mkdir -p "$logs" "$(dirname "$wrapper")"
-cat >"$wrapper" <<WRAPPER
+for program in kestrin kestrin-spins; do
+  cat >"$(dirname "$wrapper")/$program" <<WRAPPER
 #!/bin/sh
 exec valgrind -q --error-exitcode=99 --leak-check=full --log-file="$logs/%p.log" \
-  "$(cd build-valgrind && pwd)/kestrin" "\$@"
+  "$(cd build-valgrind && pwd)/$program" "\$@"
 WRAPPER
-chmod +x "$wrapper"
+  chmod +x "$(dirname "$wrapper")/$program"
+done
 
 failed=0
 for case_dir in tests/e2e/cases/*/; do

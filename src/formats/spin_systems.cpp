@@ -53,6 +53,7 @@ struct building_shift_t {
 struct building_system_t {
     spin_system_t system;
     std::vector<building_shift_t> shifts;
+    std::unordered_map<std::string, std::size_t> atoms;  // nucleus and atom name → shifts
 };
 
 std::string residue_place(const shift_row_t &row) {
@@ -208,11 +209,11 @@ private:
     void add_shift(building_system_t &system, const shift_row_t &row, std::size_t index, const std::string &atom,
                    char nucleus, long order) {
         const double ppm = strtod(row.value.c_str(), nullptr);
-        for (const building_shift_t &present : system.shifts)
-            if (present.shift.atom == atom && present.shift.nucleus == nucleus) {
-                (present.shift.ppm == ppm ? out_.merged_shifts : out_.conflicting_shifts)++;
-                return;
-            }
+        const auto [present, fresh] = system.atoms.try_emplace(nucleus + atom, system.shifts.size());
+        if (!fresh) {
+            (system.shifts[present->second].shift.ppm == ppm ? out_.merged_shifts : out_.conflicting_shifts)++;
+            return;
+        }
         system.shifts.push_back({{atom, nucleus, row.value, ppm, row.line}, order, index});
     }
 
