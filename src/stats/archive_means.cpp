@@ -2,6 +2,7 @@
 // Reading a BMRB-style table of archive-wide shift statistics.
 #include "stats/archive_means.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -72,12 +73,15 @@ reference_means_t read_archive_means(const std::string &text) {
                                                 std::to_string(header.size()));
         const int amino_acid = amino_acid_of_name(fields[residue_column], false);
         if (amino_acid < 0) continue;
+        if (fields[atom_column].empty()) throw format_error(line_number, "the atom name is empty");
         const std::string &mean = fields[mean_column], &sd = fields[sd_column];
-        if (!is_decimal_number(mean))
-            throw format_error(line_number, "the mean '" + quoted_for_message(mean) + "' is not a number");
-        if (!is_decimal_number(sd) || !(strtod(sd.c_str(), nullptr) > 0.0))
-            throw format_error(line_number,
-                               "the standard deviation '" + quoted_for_message(sd) + "' is not a positive number");
+        if (!is_decimal_number(mean) || !(std::fabs(strtod(mean.c_str(), nullptr)) <= largest_shift))
+            throw format_error(line_number, "the mean '" + quoted_for_message(mean) +
+                                                "' is not a number within 1000000 ppm");
+        if (!is_decimal_number(sd) || !(strtod(sd.c_str(), nullptr) > 0.0) ||
+            !(strtod(sd.c_str(), nullptr) <= largest_shift))
+            throw format_error(line_number, "the standard deviation '" + quoted_for_message(sd) +
+                                                "' is not a positive number within 1000000 ppm");
         const std::string residue = AA3[amino_acid];
         const std::string key = residue + " " + atom_of_pseudo_atom(residue, fields[atom_column]);
         means.emplace(key, reference_moments_t{strtod(mean.c_str(), nullptr), strtod(sd.c_str(), nullptr)});

@@ -54,6 +54,7 @@ constexpr long min_pairs = 10;               // fewer co-observations than this 
 constexpr double correlation_limit = 0.99;   // correlations are clipped to ± this
 constexpr double shrink_pairs = 10.0;        // a correlation of n pairs is shrunk by n / (n + this)
 constexpr double eigenvalue_floor = 0.01;    // smallest eigenvalue a correlation matrix keeps
+constexpr double largest_shift = 1e6;        // ppm; larger magnitudes are faults, and keep every sum finite
 
 // Mean by a plain sum from first to last, so that the same values in the same
 // order always give the same printed digits.

@@ -4,10 +4,12 @@
 #include "stats/statistics.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "formats/atom_names.h"
+#include "formats/format_error.h"
 #include "input/records.h"
 
 namespace {
@@ -79,6 +81,9 @@ void gather_entry(gathered_shifts_t &gathered, const std::vector<spin_system_t> 
         bool counted = false;
         for (const spin_shift_t &shift : system.shifts) {
             if (!shift_counts(shift, a, settings)) continue;
+            if (!(std::fabs(shift.ppm) <= largest_shift))
+                throw format_error(shift.line, "the shift '" + quoted_for_message(shift.value) +
+                                                   "' lies beyond 1000000 ppm");
             atom_of(gathered.atoms[a], shift.atom, shift.nucleus).observations.push_back({gathered.residues[a], shift.ppm});
             counted = true;
         }

@@ -32,7 +32,8 @@ struct gathered_shifts_t {
 // atom is a backbone atom (--backbone), a selected atom (-af), or any H, C or
 // N atom otherwise; a residue counts when at least one of its shifts does.
 // Spin systems of no amino acid, and amino acids the selection does not
-// list, are passed over.
+// list, are passed over. A shift beyond ± largest_shift throws format_error
+// at its line.
 void gather_entry(gathered_shifts_t &gathered, const std::vector<spin_system_t> &systems,
                   const stats_settings_t &settings);
 

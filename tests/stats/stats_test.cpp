@@ -197,6 +197,21 @@ TEST(StatsGathering, ResiduesCountWhenAShiftPassesTheFilter) {
     EXPECT_EQ(g_full.atoms[ala][2].observations.size(), 2u);
 }
 
+TEST(StatsGathering, ShiftsBeyondAMillionPpmAreFaultsOfTheirLine) {
+    stats_settings_t settings;
+    gathered_shifts_t g;
+    gather_entry(g, {residue(ala, {{"CA", -1e6}})}, settings);
+    std::vector<spin_system_t> entry = {residue(ala, {{"CA", 1.0000001e6}})};
+    entry[0].shifts[0].value = "1.0000001e6";
+    entry[0].shifts[0].line = 12;
+    try {
+        gather_entry(g, entry, settings);
+        ADD_FAILURE() << "no error";
+    } catch (const format_error &e) {
+        EXPECT_EQ(format_error_message("e.str", e), "Error: e.str, line 12: the shift '1.0000001e6' lies beyond 1000000 ppm\n");
+    }
+}
+
 TEST(StatsGathering, AnAminoAcidWithoutAnAtomToDescribeIsNamed) {
     gathered_shifts_t g;
     stats_settings_t settings;
@@ -291,8 +306,12 @@ TEST(ArchiveMeans, PseudoAtomsAreMethylsAndFaultsNameTheirLine) {
                                                     "(expected comp_id,atom_id,count,min,max,avg,std)\n"},
         {"comp_id,atom_id,avg,std\nALA,CA,53\n", "Error: t.csv, line 2: 3 fields where the header names 4\n"},
         {"comp_id,atom_id,avg,std\n\nALA,CA,53,0\n",
-         "Error: t.csv, line 3: the standard deviation '0' is not a positive number\n"},
-        {"comp_id,atom_id,avg,std\nALA,CA,nan,1\n", "Error: t.csv, line 2: the mean 'nan' is not a number\n"},
+         "Error: t.csv, line 3: the standard deviation '0' is not a positive number within 1000000 ppm\n"},
+        {"comp_id,atom_id,avg,std\nALA,CA,53,2e6\n",
+         "Error: t.csv, line 2: the standard deviation '2e6' is not a positive number within 1000000 ppm\n"},
+        {"comp_id,atom_id,avg,std\nALA,CA,nan,1\n",
+         "Error: t.csv, line 2: the mean 'nan' is not a number within 1000000 ppm\n"},
+        {"comp_id,atom_id,avg,std\nALA,,53,2\n", "Error: t.csv, line 2: the atom name is empty\n"},
         {"", "Error: t.csv: the file is empty\n"},
     };
     for (const auto &f : faults) {
