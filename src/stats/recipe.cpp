@@ -44,7 +44,8 @@ struct eigen_t {
 
 eigen_t eigen_decomposition(const square_matrix_t &matrix) {
     owned_matrix_t work = to_gsl(matrix);
-    eigen_t eigen{owned_vector_t(gsl_vector_alloc(matrix.dim)), owned_matrix_t(gsl_matrix_alloc(matrix.dim, matrix.dim))};
+    eigen_t eigen{owned_vector_t(gsl_vector_alloc(matrix.dim)),
+                  owned_matrix_t(gsl_matrix_alloc(matrix.dim, matrix.dim))};
     std::unique_ptr<gsl_eigen_symmv_workspace, workspace_deleter> workspace(gsl_eigen_symmv_alloc(matrix.dim));
     if (!eigen.values || !eigen.vectors || !workspace) throw std::bad_alloc();
     gsl_eigen_symmv(work.get(), eigen.values.get(), eigen.vectors.get(), workspace.get());
@@ -169,11 +170,6 @@ square_matrix_t shrunk_correlations(const std::vector<atom_observations_t> &atom
     return r;
 }
 
-double smallest_eigenvalue(const square_matrix_t &matrix) {
-    const eigen_t eigen = eigen_decomposition(matrix);
-    return gsl_vector_min(eigen.values.get());
-}
-
 bool raise_eigenvalue_floor(square_matrix_t &correlation, double floor) {
     const int d = correlation.dim;
     const eigen_t eigen = eigen_decomposition(correlation);
@@ -181,11 +177,11 @@ bool raise_eigenvalue_floor(square_matrix_t &correlation, double floor) {
     std::vector<double> raised(d);
     for (int k = 0; k < d; k++) raised[k] = std::max(gsl_vector_get(eigen.values.get(), k), floor);
     square_matrix_t rebuilt(d);
+    const gsl_matrix *v = eigen.vectors.get();
     for (int i = 0; i < d; i++)
         for (int j = i; j < d; j++) {
             double sum = 0.0;
-            for (int k = 0; k < d; k++)
-                sum += gsl_matrix_get(eigen.vectors.get(), i, k) * raised[k] * gsl_matrix_get(eigen.vectors.get(), j, k);
+            for (int k = 0; k < d; k++) sum += gsl_matrix_get(v, i, k) * raised[k] * gsl_matrix_get(v, j, k);
             rebuilt.at(i, j) = rebuilt.at(j, i) = sum;
         }
     for (int i = 0; i < d; i++) {

@@ -80,9 +80,6 @@ double missing_percent(long n_res, long n_obs);
 square_matrix_t shrunk_correlations(const std::vector<atom_observations_t> &atoms,
                                     const std::vector<atom_moments_t> &moments, double outlier_sd);
 
-// Smallest eigenvalue of a symmetric matrix.
-double smallest_eigenvalue(const square_matrix_t &matrix);
-
 // Raises the eigenvalues of the correlation matrix below the floor to it and
 // rescales to a unit diagonal; returns false, leaving the matrix as it was,
 // when none is below.

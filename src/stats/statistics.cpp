@@ -84,7 +84,8 @@ void gather_entry(gathered_shifts_t &gathered, const std::vector<spin_system_t> 
             if (!(std::fabs(shift.ppm) <= largest_shift))
                 throw format_error(shift.line, "the shift '" + quoted_for_message(shift.value) +
                                                    "' lies beyond 1000000 ppm");
-            atom_of(gathered.atoms[a], shift.atom, shift.nucleus).observations.push_back({gathered.residues[a], shift.ppm});
+            atom_observations_t &atom = atom_of(gathered.atoms[a], shift.atom, shift.nucleus);
+            atom.observations.push_back({gathered.residues[a], shift.ppm});
             counted = true;
         }
         if (counted) gathered.residues[a]++;

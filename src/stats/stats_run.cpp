@@ -123,6 +123,37 @@ std::string run_summary(const statistics_t &statistics, const left_out_t &left_o
     return text + left_out_summary(left_out);
 }
 
+// What the atoms are: "backbone atoms", "full atoms", "atoms of atoms_full.txt".
+std::string atoms_described(const stats_options_t &options) {
+    if (options.atoms_file) return "atoms of " + base_name(*options.atoms_file);
+    return options.backbone ? "backbone atoms" : "full atoms";
+}
+
+// The first header line: what the statistics were built from, and how.
+std::string statistics_title(const stats_options_t &options, const statistics_t &statistics) {
+    const std::string source = std::to_string(statistics.entries) + " entries (" +
+                               std::to_string(statistics.residues) + " residues)";
+    char rules[160];
+    snprintf(rules, sizeof rules, "kestrin-stats " KESTRIN_VERSION ", outliers beyond %g sd left out",
+             options.outlier_sd);
+    std::string title = "kestrin statistics (" + atoms_described(options) + ")";
+    title += options.means_file ? ": mean/sd from " + base_name(*options.means_file) +
+                                      ", correlations and missing rates from " + source
+                                : " from " + source;
+    title += std::string("; ") + rules;
+    if (!options.atoms_file) title += ", atoms with at least " + std::to_string(options.min_observations) + " shifts";
+    return title;
+}
+
+// The comment line of the atom selection file.
+std::string selection_description(const stats_options_t &options, const statistics_t &statistics) {
+    const std::size_t types = statistics.amino_acids.size();
+    return (options.atoms_file ? "atom selection of " + base_name(*options.atoms_file)
+                               : options.backbone ? "backbone atom selection" : "full atom selection") +
+           (types == 20 ? "; all 20 amino acids" : "; " + std::to_string(types) + " amino acids") +
+           "; H, then C, then N";
+}
+
 int build(const stats_options_t &options) {
     // Opened first, so that an unwritable path fails before any work is done.
     std::unique_ptr<output_file_t> atoms_out;
@@ -175,33 +206,11 @@ int build(const stats_options_t &options) {
 
         const statistics_t statistics =
             compute_statistics(gathered, settings, options.means_file ? &reference : nullptr);
-        char rule[160];
-        snprintf(rule, sizeof rule, "kestrin-stats " KESTRIN_VERSION ", outliers beyond %g sd left out",
-                 options.outlier_sd);
-        std::string atoms = options.backbone ? "backbone atoms" : "full atoms";
-        std::string selection_description = options.backbone ? "backbone atom selection" : "full atom selection";
-        std::string rules = rule;
-        if (options.atoms_file) {
-            atoms = "atoms of " + base_name(*options.atoms_file);
-            selection_description = "atom selection of " + base_name(*options.atoms_file);
-        } else {
-            rules += ", atoms with at least " + std::to_string(options.min_observations) + " shifts";
-        }
-        const std::string source = std::to_string(statistics.entries) + " entries (" +
-                                   std::to_string(statistics.residues) + " residues)";
-        const std::string title =
-            options.means_file
-                ? "kestrin statistics (" + atoms + "): mean/sd from " + base_name(*options.means_file) +
-                      ", correlations and missing rates from " + source + "; " + rules
-                : "kestrin statistics (" + atoms + ") from " + source + "; " + rules;
-        const std::size_t types = statistics.amino_acids.size();
-        selection_description +=
-            (types == 20 ? "; all 20 amino acids" : "; " + std::to_string(types) + " amino acids") +
-            "; H, then C, then N";
-
-        write_standard_output(statistics_text(statistics, quoted_for_message(title)));
+        const std::string title = quoted_for_message(statistics_title(options, statistics));
+        write_standard_output(statistics_text(statistics, title));
         if (atoms_out) {
-            fputs(atom_selection_text(statistics, quoted_for_message(selection_description)).c_str(), atoms_out->stream());
+            const std::string description = quoted_for_message(selection_description(options, statistics));
+            fputs(atom_selection_text(statistics, description).c_str(), atoms_out->stream());
             atoms_out->commit();
         }
         fputs(run_summary(statistics, left_out).c_str(), stderr);
