@@ -3,9 +3,9 @@
 # example data; `cpack -G DEB` in the build folder makes the Debian package.
 include(GNUInstallDirs)
 
-install(TARGETS kestrin kestrin-spins RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kestrin kestrin-spins kestrin-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 ${PROJECT_SOURCE_DIR}/man/kestrin-spins.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+        ${PROJECT_SOURCE_DIR}/man/kestrin-stats.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The manual page's examples run on these files.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 

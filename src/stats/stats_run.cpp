@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kestrin-stats: reads every entry and computes everything before anything is
+// written, so that a failed run leaves standard output empty and the atom
+// selection file untouched.
+#include "stats/stats_run.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "formats/atom_selection.h"
+#include "formats/format_error.h"
+#include "formats/shift_table.h"
+#include "formats/spin_systems.h"
+#include "input/failure.h"
+#include "input/records.h"
+#include "output/output_file.h"
+#include "stats/archive_means.h"
+#include "stats/statistics.h"
+#include "stats/stats_writer.h"
+
+namespace {
+
+// The whole content of the named file, or of standard input for "-".
+std::string read_whole(const std::string &name) {
+    FILE *stream = name == "-" ? stdin : fopen(name.c_str(), "rb");
+    if (stream == nullptr) throw format_error(0, std::string("cannot read: ") + strerror(errno));
+    std::string content;
+    char chunk[65536];
+    std::size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
+    const int error = ferror(stream) ? errno : 0;
+    if (stream != stdin) fclose(stream);
+    if (error != 0) throw format_error(0, std::string("cannot read: ") + strerror(error));
+    return content;
+}
+
+std::string shown_name(const std::string &name) { return name == "-" ? "standard input" : name; }
+
+std::string base_name(const std::string &path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// kestrin takes each amino acid's H atoms first, then its C atoms, then its N
+// atoms; a selection in another order would describe the wrong atoms.
+void check_nucleus_order(const atom_selection_t &selection) {
+    auto rank = [](char nucleus) { return nucleus == 'H' ? 0 : nucleus == 'C' ? 1 : nucleus == 'N' ? 2 : 3; };
+    for (int a = 0; a < 20; a++) {
+        int last = 0;
+        for (const selected_atom_t &atom : selection.atoms[a]) {
+            if (rank(atom.nucleus) == 3)
+                throw format_error(0, std::string(AA3[a]) + " " + quoted_for_message(atom.name) +
+                                          " has the nucleus '" + quoted_for_message(std::string(1, atom.nucleus)) +
+                                          "' (H, C or N expected)");
+            if (rank(atom.nucleus) < last)
+                throw format_error(0, std::string(AA3[a]) + " lists " + quoted_for_message(atom.name) +
+                                          " after atoms of a later nucleus (H atoms first, then C, then N)");
+            last = rank(atom.nucleus);
+        }
+    }
+}
+
+// One line naming what was left out of the entries, and why; empty when
+// nothing was.
+std::string left_out_summary(const left_out_t &out) {
+    const struct {
+        long count;
+        const char *one, *many;
+    } counts[] = {
+        {out.neighbour_rows, "row", "rows"},
+        {out.uncertain_rows, "row", "rows"},
+        {out.other_residue_rows, "row", "rows"},
+        {out.missing_value_rows, "row", "rows"},
+        {out.other_nucleus_rows, "row", "rows"},
+        {out.unknown_atom_rows, "row", "rows"},
+        {out.contradicting_rows, "row", "rows"},
+        {out.conflicting_shifts, "repeated atom", "repeated atoms"},
+    };
+    static const char *const reasons[] = {
+        "of a neighbouring residue",
+        "with an uncertain assignment",
+        "of residues that are not one of the 20 amino acids",
+        "without a value",
+        "of other nuclei or isotopes",
+        "naming no atom of the amino acid",
+        "whose nucleus contradicts the atom name",
+        "with another shift (the first is kept)",
+    };
+    std::string text;
+    for (std::size_t i = 0; i < std::size(counts); i++)
+        if (counts[i].count > 0)
+            text += (text.empty() ? "" : ", ") + std::to_string(counts[i].count) + " " +
+                    (counts[i].count == 1 ? counts[i].one : counts[i].many) + " " + reasons[i];
+    return text.empty() ? text : "kestrin-stats: left out of the entries: " + text + "\n";
+}
+
+void add_left_out(left_out_t &total, const left_out_t &out) {
+    total.neighbour_rows += out.neighbour_rows;
+    total.uncertain_rows += out.uncertain_rows;
+    total.other_residue_rows += out.other_residue_rows;
+    total.missing_value_rows += out.missing_value_rows;
+    total.other_nucleus_rows += out.other_nucleus_rows;
+    total.unknown_atom_rows += out.unknown_atom_rows;
+    total.contradicting_rows += out.contradicting_rows;
+    total.conflicting_shifts += out.conflicting_shifts;
+}
+
+std::string run_summary(const statistics_t &statistics, const left_out_t &left_out) {
+    long atoms = 0, outliers = 0;
+    std::string raised;
+    for (const amino_acid_statistics_t &block : statistics.amino_acids) {
+        atoms += static_cast<long>(block.atoms.size());
+        for (const described_atom_t &atom : block.atoms) outliers += atom.moments.outliers;
+        if (block.floor_raised) raised += (raised.empty() ? "" : ", ") + std::string(AA3[block.amino_acid]);
+    }
+    std::string text = "kestrin-stats: " + std::to_string(statistics.entries) + " entries, " +
+                       std::to_string(statistics.residues) + " residues; described " + std::to_string(atoms) +
+                       " atoms of " + std::to_string(statistics.amino_acids.size()) + " amino acids; " +
+                       std::to_string(outliers) + " shifts left out as outliers\n";
+    if (!raised.empty()) text += "kestrin-stats: correlations raised to the eigenvalue floor: " + raised + "\n";
+    return text + left_out_summary(left_out);
+}
+
+// What the atoms are: "backbone atoms", "full atoms", "atoms of atoms_full.txt".
+std::string atoms_described(const stats_options_t &options) {
+    if (options.atoms_file) return "atoms of " + base_name(*options.atoms_file);
+    return options.backbone ? "backbone atoms" : "full atoms";
+}
+
+// The first header line: what the statistics were built from, and how.
+std::string statistics_title(const stats_options_t &options, const statistics_t &statistics) {
+    const std::string source = std::to_string(statistics.entries) + " entries (" +
+                               std::to_string(statistics.residues) + " residues)";
+    char rules[160];
+    snprintf(rules, sizeof rules, "kestrin-stats " KESTRIN_VERSION ", outliers beyond %g sd left out",
+             options.outlier_sd);
+    std::string title = "kestrin statistics (" + atoms_described(options) + ")";
+    title += options.means_file ? ": mean/sd from " + base_name(*options.means_file) +
+                                      ", correlations and missing rates from " + source
+                                : " from " + source;
+    title += std::string("; ") + rules;
+    if (!options.atoms_file) title += ", atoms with at least " + std::to_string(options.min_observations) + " shifts";
+    return title;
+}
+
+// The comment line of the atom selection file.
+std::string selection_description(const stats_options_t &options, const statistics_t &statistics) {
+    const std::size_t types = statistics.amino_acids.size();
+    return (options.atoms_file ? "atom selection of " + base_name(*options.atoms_file)
+                               : options.backbone ? "backbone atom selection" : "full atom selection") +
+           (types == 20 ? "; all 20 amino acids" : "; " + std::to_string(types) + " amino acids") +
+           "; H, then C, then N";
+}
+
+int build(const stats_options_t &options) {
+    // Opened first, so that an unwritable path fails before any work is done.
+    std::unique_ptr<output_file_t> atoms_out;
+    if (options.atoms_out) atoms_out = std::make_unique<output_file_t>(*options.atoms_out);
+
+    std::string current;
+    try {
+        atom_selection_t selection;
+        stats_settings_t settings;
+        settings.backbone = options.backbone;
+        settings.min_observations = options.min_observations;
+        settings.outlier_sd = options.outlier_sd;
+        if (options.atoms_file) {
+            current = *options.atoms_file;
+            selection = read_atom_selection(read_whole(current));
+            check_nucleus_order(selection);
+            settings.selection = &selection;
+        }
+        reference_means_t reference;
+        if (options.means_file) {
+            current = *options.means_file;
+            reference = read_archive_means(read_whole(current));
+        }
+
+        std::vector<std::string> entries;
+        for (const std::string &argument : options.inputs) {
+            if (argument.size() < 2 || argument[0] != '@') {
+                entries.push_back(argument);
+                continue;
+            }
+            current = argument.substr(1);
+            const std::vector<std::string> listed = list_entry_names(read_whole(current));
+            if (listed.empty()) throw format_error(0, "the list names no entry");
+            entries.insert(entries.end(), listed.begin(), listed.end());
+        }
+        gathered_shifts_t gathered;
+        left_out_t left_out;
+        for (const std::string &entry : entries) {
+            current = shown_name(entry);
+            const shift_file_t file = read_shift_file(read_whole(entry));
+            const shift_list_t *list = nullptr;
+            for (const shift_list_t &candidate : file.lists)
+                if (list == nullptr && lists_protein_residues(candidate, file.format)) list = &candidate;
+            if (list == nullptr) throw format_error(0, "no shift list holds any of the 20 amino acids");
+            const spin_grouping_t grouping = group_spin_systems(*list, file.format);
+            gather_entry(gathered, grouping.systems, settings);
+            add_left_out(left_out, grouping.left_out);
+        }
+        current.clear();
+
+        const statistics_t statistics =
+            compute_statistics(gathered, settings, options.means_file ? &reference : nullptr);
+        const std::string title = quoted_for_message(statistics_title(options, statistics));
+        write_standard_output(statistics_text(statistics, title));
+        if (atoms_out) {
+            const std::string description = quoted_for_message(selection_description(options, statistics));
+            fputs(atom_selection_text(statistics, description).c_str(), atoms_out->stream());
+            atoms_out->commit();
+        }
+        fputs(run_summary(statistics, left_out).c_str(), stderr);
+        return 0;
+    } catch (const format_error &error) {
+        fputs(format_error_message(current, error).c_str(), stderr);
+        return 1;
+    } catch (const stats_error &error) {
+        fprintf(stderr, "Error: %s\n", error.what());
+        return 1;
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> list_entry_names(const std::string &text) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') continue;
+        names.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+    }
+    return names;
+}
+
+int kestrin_stats_main(int argc, char **argv) {
+    try {
+        return build(parse_stats_options(argc, argv));
+    } catch (const run_ended &end) {
+        return end.status;
+    }
+}

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics file and the atom selection file, in the forms kestrin reads.
+#pragma once
+
+#include <string>
+
+#include "stats/statistics.h"
+
+// "# " and the title (what the file was built from), the column line, one
+// line per atom ("%s %s %s %d %.3f %.3f %.4f %.4f %d %.2f": code, atom,
+// nucleus, n_obs, min, max, mean, sd, n_res, miss_pct), then one block
+// <cov res="ALA" dim="6"> per amino acid with its rows printed "%.6f".
+std::string statistics_text(const statistics_t &statistics, const std::string &title);
+
+// The column comments and "# " with the description, then the atoms one per
+// line (code, name and nucleus in columns of 9), a blank line before each
+// amino acid.
+std::string atom_selection_text(const statistics_t &statistics, const std::string &description);
