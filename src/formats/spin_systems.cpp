@@ -254,6 +254,12 @@ bool lists_protein_residues(const shift_list_t &list, shift_format_t format) {
     return false;
 }
 
+std::optional<std::size_t> first_protein_list(const shift_file_t &file) {
+    for (std::size_t i = 0; i < file.lists.size(); i++)
+        if (lists_protein_residues(file.lists[i], file.format)) return i;
+    return std::nullopt;
+}
+
 spin_grouping_t group_spin_systems(const shift_list_t &list, shift_format_t format,
                                    const atom_selection_t *selection) {
     grouper_t grouper(format, selection);

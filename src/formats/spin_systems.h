@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,10 @@ struct spin_grouping_t {
 // True when some row names one of the 20 amino acids or an unassigned
 // spin system: the list describes protein residues.
 bool lists_protein_residues(const shift_list_t &list, shift_format_t format);
+
+// The first of the file's lists that describes protein residues; none when
+// no list does.
+std::optional<std::size_t> first_protein_list(const shift_file_t &file);
 
 // Groups the list's rows into spin systems by chain and sequence code. With
 // a selection, spin systems of a known amino acid keep only its selected

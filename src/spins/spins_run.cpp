@@ -4,33 +4,18 @@
 #include "spins/spins_run.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <vector>
 
+#include "formats/file_text.h"
 #include "formats/format_error.h"
 #include "input/failure.h"
 #include "output/output_file.h"
 #include "spins/spin_writer.h"
 
 namespace {
-
-// The whole content of the named file, or of standard input for "-".
-std::string read_whole(const std::string &name) {
-    FILE *stream = name == "-" ? stdin : fopen(name.c_str(), "rb");
-    if (stream == nullptr) throw format_error(0, std::string("cannot read: ") + strerror(errno));
-    std::string content;
-    char chunk[65536];
-    std::size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
-    const int error = ferror(stream) ? errno : 0;
-    if (stream != stdin) fclose(stream);
-    if (error != 0) throw format_error(0, std::string("cannot read: ") + strerror(error));
-    return content;
-}
 
 std::string list_title(const shift_file_t &file, std::size_t i) {
     const std::string &name = file.lists[i].name;
@@ -58,9 +43,9 @@ int convert(const spins_options_t &options) {
     std::string current = options.atoms_file ? *options.atoms_file : shown_name(options.input);
     try {
         atom_selection_t selection;
-        if (options.atoms_file) selection = read_atom_selection(read_whole(*options.atoms_file));
+        if (options.atoms_file) selection = read_atom_selection(read_file_text(*options.atoms_file));
         current = shown_name(options.input);
-        const shift_file_t file = read_shift_file(read_whole(options.input), options.format);
+        const shift_file_t file = read_shift_file(read_file_text(options.input), options.format);
         const std::size_t list = choose_shift_list(file, options.list);
         const spin_grouping_t grouping =
             group_spin_systems(file.lists[list], file.format, options.atoms_file ? &selection : nullptr);
@@ -81,11 +66,7 @@ int convert(const spins_options_t &options) {
 }  // namespace
 
 std::size_t choose_shift_list(const shift_file_t &file, const std::optional<std::string> &wanted) {
-    if (!wanted) {
-        for (std::size_t i = 0; i < file.lists.size(); i++)
-            if (lists_protein_residues(file.lists[i], file.format)) return i;
-        return 0;
-    }
+    if (!wanted) return first_protein_list(file).value_or(0);
     for (std::size_t i = 0; i < file.lists.size(); i++) {
         const std::string &name = file.lists[i].name;
         if (!name.empty() && (name == *wanted || name == "nef_chemical_shift_list_" + *wanted)) return i;

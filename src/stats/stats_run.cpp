@@ -4,12 +4,11 @@
 // selection file untouched.
 #include "stats/stats_run.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "formats/atom_selection.h"
+#include "formats/file_text.h"
 #include "formats/format_error.h"
 #include "formats/shift_table.h"
 #include "formats/spin_systems.h"
@@ -21,20 +20,6 @@
 #include "stats/stats_writer.h"
 
 namespace {
-
-// The whole content of the named file, or of standard input for "-".
-std::string read_whole(const std::string &name) {
-    FILE *stream = name == "-" ? stdin : fopen(name.c_str(), "rb");
-    if (stream == nullptr) throw format_error(0, std::string("cannot read: ") + strerror(errno));
-    std::string content;
-    char chunk[65536];
-    std::size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
-    const int error = ferror(stream) ? errno : 0;
-    if (stream != stdin) fclose(stream);
-    if (error != 0) throw format_error(0, std::string("cannot read: ") + strerror(error));
-    return content;
-}
 
 std::string shown_name(const std::string &name) { return name == "-" ? "standard input" : name; }
 
@@ -168,14 +153,14 @@ int build(const stats_options_t &options) {
         settings.outlier_sd = options.outlier_sd;
         if (options.atoms_file) {
             current = *options.atoms_file;
-            selection = read_atom_selection(read_whole(current));
+            selection = read_atom_selection(read_file_text(current));
             check_nucleus_order(selection);
             settings.selection = &selection;
         }
         reference_means_t reference;
         if (options.means_file) {
             current = *options.means_file;
-            reference = read_archive_means(read_whole(current));
+            reference = read_archive_means(read_file_text(current));
         }
 
         std::vector<std::string> entries;
@@ -185,7 +170,7 @@ int build(const stats_options_t &options) {
                 continue;
             }
             current = argument.substr(1);
-            const std::vector<std::string> listed = list_entry_names(read_whole(current));
+            const std::vector<std::string> listed = list_entry_names(read_file_text(current));
             if (listed.empty()) throw format_error(0, "the list names no entry");
             entries.insert(entries.end(), listed.begin(), listed.end());
         }
@@ -193,12 +178,10 @@ int build(const stats_options_t &options) {
         left_out_t left_out;
         for (const std::string &entry : entries) {
             current = shown_name(entry);
-            const shift_file_t file = read_shift_file(read_whole(entry));
-            const shift_list_t *list = nullptr;
-            for (const shift_list_t &candidate : file.lists)
-                if (list == nullptr && lists_protein_residues(candidate, file.format)) list = &candidate;
-            if (list == nullptr) throw format_error(0, "no shift list holds any of the 20 amino acids");
-            const spin_grouping_t grouping = group_spin_systems(*list, file.format);
+            const shift_file_t file = read_shift_file(read_file_text(entry));
+            const std::optional<std::size_t> list = first_protein_list(file);
+            if (!list) throw format_error(0, "no shift list holds any of the 20 amino acids");
+            const spin_grouping_t grouping = group_spin_systems(file.lists[*list], file.format);
             gather_entry(gathered, grouping.systems, settings);
             add_left_out(left_out, grouping.left_out);
         }
@@ -243,6 +226,7 @@ std::vector<std::string> list_entry_names(const std::string &text) {
 
 int kestrin_stats_main(int argc, char **argv) {
     try {
+        keep_standard_descriptors_open();
         return build(parse_stats_options(argc, argv));
     } catch (const run_ended &end) {
         return end.status;
