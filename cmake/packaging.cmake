@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installation and packaging of kestrin: the program, its manual page and the
-# example data; `cpack -G DEB` in the build folder makes the Debian package.
+# Installation and packaging of kestrin: the three programs, their manual
+# pages and the example data; `cpack -G DEB` in the build folder makes the
+# Debian package.
 include(GNUInstallDirs)
 
 install(TARGETS kestrin kestrin-spins kestrin-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -59,8 +60,14 @@ missing rates and covariances.
 
 Four models sum over the attachments of the shifts to the atoms of each type:
 all of them or only the plausible ones, with independent normal densities or
-one multivariate normal density. Example statistics, atom selections and two
-proteins derived from BMRB entries are in /usr/share/doc/kestrin/examples.")
+one multivariate normal density. A table of every score and an SVG heat map
+of the whole protein can be written beside the reports.
+
+kestrin-spins turns NEF files, NMR-STAR 3 and 2.1 entries, Sparky resonance
+lists and NMRPipe/TALOS shift tables into kestrin's spin-system input.
+kestrin-stats builds the statistics file and the atom selection from
+assigned entries. Example statistics, atom selections, two proteins and the
+BMRB entries they were derived from are in /usr/share/doc/kestrin/examples.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_STRIP_FILES ON)
