@@ -110,9 +110,9 @@ std::string conversion_summary(const std::string &source, const shift_file_t &fi
         if (count > 0) lines.push_back("  " + std::to_string(count) + " " + what + "\n");
     };
     note(out.neighbour_rows, (out.neighbour_rows == 1 ? "row" : "rows") +
-                                 std::string(" of a neighbouring residue (sequence code 12-1, atom name CAi-1)"));
+                                 std::string(" of a neighbouring residue (such as sequence code 12-1 or atom name CAi-1)"));
     note(out.uncertain_rows, (out.uncertain_rows == 1 ? "row" : "rows") +
-                                 std::string(" with an uncertain assignment (HB2|HB3, H@12, a trailing ?)"));
+                                 std::string(" with an uncertain assignment (such as HB2|HB3, H@12 or a trailing ?)"));
     note(out.other_residue_rows, (out.other_residue_rows == 1 ? "row" : "rows") +
                                      std::string(" of residues that are not one of the 20 amino acids: ") +
                                      names_with_counts(out.other_residues));
