@@ -20,6 +20,7 @@ struct parameters_t {
     int full_perm_dep = 0;                         // 1: run the full-permutation MVND model
     int select_perm_indep = 0;                     // 1: run the selected-permutation independent model
     int select_perm_dep = 0;                       // 1: run the selected-permutation MVND model
+    int threads = 0;                               // threads of the model passes (--threads); 0 until given
 };
 
 struct stat_data_t {
