@@ -64,8 +64,9 @@ bool factor_row(walker_t &w, int r, int a) {
     return true;
 }
 
-// Row r of the factor for every free atom a later row may take, and the
-// conditional means and variances of those atoms given rows 0 .. r.
+// Row r of the factor for every free atom a later row may take, and, for the
+// conditional bound, the conditional means and variances of those atoms
+// given rows 0 .. r.
 void extend_factor(walker_t &w, int r) {
     walk_path_t &path = w.path;
     const int m = w.rows.atoms, a = path.atom[r];
@@ -81,15 +82,19 @@ void extend_factor(walker_t &w, int r) {
     double *next = path.gram_at(r + 1), *factor = path.factor[r];
     const double *gram_z = path.gram_z[r];
     double *next_z = path.gram_z[r + 1];
-    double *given_mean = path.given_mean.data(), *given_inverse = path.given_inverse.data();
     for (int i = 0; i < count; i++) {
         const int b = free[i];
         factor[b] = (cov[b] - products[b]) / diagonal;
         const std::size_t at = static_cast<std::size_t>(b) * m + b;
         next[at] = gram[at] + factor[b] * factor[b];
         next_z[b] = gram_z[b] + factor[b] * z;
+    }
+    if (!w.bounds.conditional) return;
+    double *given_mean = path.given_mean.data(), *given_inverse = path.given_inverse.data();
+    for (int i = 0; i < count; i++) {
+        const int b = free[i];
         given_mean[b] = mean[b] + next_z[b];
-        const double given = variance[b] - next[at];
+        const double given = variance[b] - next[static_cast<std::size_t>(b) * m + b];
         given_inverse[b] = given > pivot_tolerance * variance[b] ? 1.0 / given : 0.0;
     }
 }
@@ -202,7 +207,7 @@ void descend(walker_t &w, int r) {
         add_factored_attachment(w);
     } else if (!skip(w, r + 1, 0.0)) {
         extend_factor(w, r);
-        if (!w.bounds.skipping || !skip(w, r + 1, least_rest_form(rows, path, r + 1))) {
+        if (!w.bounds.conditional || !skip(w, r + 1, least_rest_form(rows, path, r + 1))) {
             if (r + 2 < rows.n) extend_gram(w, r);
             visit(w, r + 1);
         }
@@ -254,6 +259,10 @@ struct mvnd_walk_t {
 };
 
 namespace {
+
+// The conditional bound of the form at the root, where the atoms' means and
+// variances are their own (0 where that bound is not used).
+double root_form(walker_t &w) { return w.bounds.conditional ? least_rest_form(w.rows, w.path, 0) : 0.0; }
 
 // A fresh walker over the pair, with its own path and scratch.
 struct walk_scratch_t {
@@ -312,7 +321,7 @@ void record_parts(walker_t &w, int r, mvnd_walk_t &walk, int atoms[split_depth],
                 }
             } else if (own || !skip(w, r + 1, 0.0)) {
                 extend_factor(w, r);
-                if (own || !skip(w, r + 1, least_rest_form(w.rows, path, r + 1))) {
+                if (own || !w.bounds.conditional || !skip(w, r + 1, least_rest_form(w.rows, path, r + 1))) {
                     extend_gram(w, r);
                     record_parts(w, r + 1, walk, atoms, own);
                 }
@@ -364,7 +373,7 @@ std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, const stat_d
         walker_t choices = walker_over(*walk, fresh, w.sum);
         choices.budget = w.budget;
         int atoms[split_depth];
-        if (!skip(choices, 0, least_rest_form(rows, fresh.path, 0))) record_parts(choices, 0, *walk, atoms, true);
+        if (!skip(choices, 0, root_form(choices))) record_parts(choices, 0, *walk, atoms, true);
         walk->counts = w.counts;
         walk->counts.skipped += choices.counts.skipped;
         for (walk_part_t &part : walk->parts) part.sum = 0.0;
@@ -372,7 +381,7 @@ std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, const stat_d
     }
     walk_scratch_t whole(rows);
     walker_t all = walker_over(*walk, whole, 0.0);
-    if (!skip(all, 0, walk->bounds.skipping ? least_rest_form(rows, whole.path, 0) : 0.0)) visit(all, 0);
+    if (!skip(all, 0, root_form(all))) visit(all, 0);
     walk->first_sum = all.sum;
     walk->counts = all.counts;
     return walk;

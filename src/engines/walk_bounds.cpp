@@ -36,8 +36,10 @@
 //    candidates (the nearest free atom in conditional z-score),
 //        Q >= q_d + F_d,   F_d = max over rows j of R of min over free
 //                                candidates b of (x_j - m_b)² / s_b,
-//    for every completion. (least_rest_form computes F_d; the quick test
-//    before the conditional means exist takes F_d = 0.)
+//    for every completion. (least_rest_form computes F_d, for full
+//    permutations only: selected walks are short and the conditional means
+//    cost them more than they save. Elsewhere, and in the quick test before
+//    the conditional means exist, F_d = 0.)
 // 3. A variance given all other atoms bounds every conditional variance
 //    from below. ln det Σ = l_d + Σ over rows j of R of ln p_j, where p_j
 //    is the variance of row j's atom given P and the rows of R before j.
@@ -221,6 +223,7 @@ void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds) {
     for (int a = 0; a < m; a++) trace += 1.0 / share[a];
     bounds.rounding = 4.0 * (n + 2) * (n + 2) * DBL_EPSILON * trace;
     bounds.skipping = bounds.share > 0.0 && std::isfinite(bounds.rounding) && std::isfinite(bounds.rest_log_variance[0]);
+    bounds.conditional = bounds.skipping && rows.model == FULL_PERMUTATIONS;
 }
 
 double least_rest_form(const walk_rows_t &rows, walk_path_t &path, int depth) {

@@ -12,6 +12,8 @@
 // Set up once per pair, read-only during the walk.
 struct walk_bounds_t {
     bool skipping = false;                 // false: every attachment is visited
+    bool conditional = false;              // true: the bound uses the rows' conditional z-scores (full
+                                           // permutations; selected walks are too short to pay for them)
     std::vector<double> completions;       // per depth d: attachments of rows d .. n - 1 below a node
                                            // (at most, for selected permutations)
     std::vector<double> log_completions;   // their logarithms
