@@ -231,28 +231,18 @@ double least_rest_form(const walk_rows_t &rows, walk_path_t &path, int depth) {
     const double *given_mean = path.given_mean.data(), *given_inverse = path.given_inverse.data();
     double *least = path.least.data();
     for (int j = depth; j < n; j++) least[j] = HUGE_VAL;
-    if (rows.model == FULL_PERMUTATIONS) {
-        // Every free atom of a row's nucleus is its candidate.
-        const int *free = path.free[depth], *first = rows.first_from[depth];
-        for (int i = 0; i < path.free_count[depth]; i++) {
-            const int b = free[i], k = rows.nucleus_of[b];
-            const double mean = given_mean[b], inverse = given_inverse[b];
-            const std::vector<int> &later = rows.rows_of[k];
-            for (std::size_t p = first[k]; p < later.size(); p++) {
-                const int j = later[p];
-                const double e = rows.x[j] - mean;
-                const double t = e * e * inverse;
-                least[j] = t < least[j] ? t : least[j];
-            }
+    // Every free atom of a row's nucleus is its candidate.
+    const int *free = path.free[depth], *first = rows.first_from[depth];
+    for (int i = 0; i < path.free_count[depth]; i++) {
+        const int b = free[i], k = rows.nucleus_of[b];
+        const double mean = given_mean[b], inverse = given_inverse[b];
+        const std::vector<int> &later = rows.rows_of[k];
+        for (std::size_t p = first[k]; p < later.size(); p++) {
+            const int j = later[p];
+            const double e = rows.x[j] - mean;
+            const double t = e * e * inverse;
+            least[j] = t < least[j] ? t : least[j];
         }
-    } else {
-        for (int j = depth; j < n; j++)
-            for (const int b : rows.candidates[j]) {
-                if (path.used[b]) continue;
-                const double e = rows.x[j] - given_mean[b];
-                const double t = e * e * given_inverse[b];
-                least[j] = t < least[j] ? t : least[j];
-            }
     }
     double form = 0.0;
     for (int j = depth; j < n; j++) form = std::max(form, least[j]);

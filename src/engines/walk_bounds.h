@@ -39,9 +39,10 @@ struct walk_budget_t {
 void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds);
 
 // The largest, over rows depth .. n - 1, of the least squared z-score the
-// row can have at a free candidate given the path's first `depth` rows: a
-// lower bound of the quadratic form those rows add. Reads the conditional
-// means and variances that the walk left for `depth`.
+// row can have at a free atom of its nucleus given the path's first `depth`
+// rows: a lower bound of the quadratic form those rows add (full
+// permutations). Reads the conditional means and variances that the walk
+// left for `depth`.
 double least_rest_form(const walk_rows_t &rows, walk_path_t &path, int depth);
 
 // True, and charged to the budget, when the subtree below the path's first
