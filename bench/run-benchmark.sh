@@ -1,86 +1,142 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Times whole runs of kestrin (the fast engines) next to kestrin_literal (the
-# same program with the straightforward enumeration), model by model, on the
-# example data and on synthetic worst cases, and prints a Markdown table:
+# Times whole runs of kestrin, model by model, on full-atom proteins, side by
+# side with the release before it (built from git in the same run), on 1 and
+# 2 threads, checks that every report is the same byte for byte, and prints
+# Markdown tables:
 #
-#   sh bench/run-benchmark.sh
+#   sh bench/run-benchmark.sh [spin_systems.xml ...]
 #
-# Fast runs are timed three times (the median is shown), literal runs once.
-# Runs the literal engines cannot finish (full permutations on full atoms:
-# days) are timed, for both programs, on the spin systems whose enumeration
-# stays short (at most 2e7 attachments over all types: 28 of 1HUU's 90, 33
-# of 2HZE's 106, kept in tests/e2e/inputs), and the table says so; the fast
-# engines are also timed on the whole protein.
-# Times are wall-clock seconds of whole processes, start-up included.
+# The inputs are scored with data/atoms_full.txt and data/stats_full.txt;
+# without arguments, the shipped 1HUU and 2HZE full-atom inputs and the
+# synthetic worst cases (with their own atoms and statistics). The previous
+# release is the git commit KESTRIN_PREVIOUS (default 907ac42); it is built
+# in a temporary worktree. Each time is the median of three runs, the
+# versions' runs interleaved, so that other work on the machine disturbs
+# them alike; times are wall-clock seconds of whole processes, start-up
+# included. Then the straightforward enumeration (kestrin_literal) is timed
+# on the inputs short enough for it, and the walks' counts are printed.
+#
+# Targets (a machine of 2 cores): -cfpd under 1 s, -cspd under 0.1 s and all
+# four models together under 1.5 s on every full-atom protein, on 2 threads;
+# peak memory under 50 MiB.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev libgtest-dev time
+root=$(pwd)
+sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev libgtest-dev time git
 sh scripts/build.sh build -DBUILD_TESTING=ON >/dev/null
-fast=build/kestrin
-literal=build/bench/kestrin_literal
+current=$root/build/kestrin
+literal=$root/build/bench/kestrin_literal
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+previous_ref=${KESTRIN_PREVIOUS:-907ac42}
+cleanup() {
+  git -C "$root" worktree remove --force "$work/previous" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
-# Runs one program; prints "seconds peak_KiB" and keeps the report.
-run_once() { # program model atoms stats input report
+git -C "$root" worktree add --detach "$work/previous" "$previous_ref" >/dev/null 2>&1
+cmake -S "$work/previous" -B "$work/previous/build" -G Ninja -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$work/previous/build" -j2 --target kestrin >/dev/null
+previous=$work/previous/build/kestrin
+
+# One run; prints "seconds peak_KiB" and keeps the report.
+run_once() { # report program args... (input on standard input of the caller's choice)
+  out=$1
+  shift
   start=$(date +%s.%N)
-  /usr/bin/time -f "%M" -o "$work/memory" "$1" "$2" -af "$3" -sf "$4" <"$5" >"$6"
+  /usr/bin/time -f "%M" -o "$work/memory" "$@" >"$out"
   end=$(date +%s.%N)
   awk -v s="$start" -v e="$end" -v m="$(cat "$work/memory")" 'BEGIN { printf "%.3f %d\n", e - s, m }'
 }
 
-median_of_three() {
-  for _ in 1 2 3; do run_once "$@"; done | sort -n | sed -n 2p
-}
+median() { sort -n | sed -n 2p; }
 
-# One row of the table.
-row() { # label model atoms stats input [literal: yes|no]
-  label=$1 model=$2 atoms=$3 stats=$4 input=$5 with_literal=${6:-yes}
-  set -- $(median_of_three "$fast" "$model" "$atoms" "$stats" "$input" "$work/fast.out")
-  fast_s=$1 fast_kb=$2
-  if [ "$with_literal" = yes ]; then
-    set -- $(run_once "$literal" "$model" "$atoms" "$stats" "$input" "$work/literal.out")
-    literal_s=$1 literal_kb=$2
-    ratio=$(awk -v f="$fast_s" -v l="$literal_s" 'BEGIN { printf "%.1f×", l / f }')
-    same=$(cmp -s "$work/fast.out" "$work/literal.out" && echo yes || echo NO)
-    literal_mib=$(awk -v k="$literal_kb" 'BEGIN { printf "%.1f", k / 1024 }')
-  else
-    literal_s="days" ratio="—" same="—" literal_mib="—"
-  fi
-  fast_mib=$(awk -v k="$fast_kb" 'BEGIN { printf "%.1f", k / 1024 }')
-  printf '| %s | %s | %s | %s | %s | %s / %s | %s |\n' \
-    "$label" "$model" "$fast_s" "$literal_s" "$ratio" "$fast_mib" "$literal_mib" "$same"
-}
+atoms=data/atoms_full.txt
+stats=data/stats_full.txt
+if [ $# -gt 0 ]; then
+  for f in "$@"; do echo "$f $atoms $stats"; done >"$work/inputs"
+else
+  for p in 1huu 2hze; do echo "data/protein_${p}_full_unk.xml $atoms $stats"; done >"$work/inputs"
+  for c in ten_alike_h alike_h_and_c; do
+    echo "bench/synthetic/spins_$c.xml bench/synthetic/atoms_$c.txt bench/synthetic/stats_$c.txt"
+  done >>"$work/inputs"
+fi
 
-d=data
-s=bench/synthetic
 echo "Machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)"
+echo "Previous release: $(git -C "$root" log -1 --format='%h %s' "$previous_ref")"
 echo
-echo "| input | model | fast (s) | literal (s) | ratio | peak memory fast / literal (MiB) | same report |"
-echo "|---|---|---|---|---|---|---|"
-for protein in 1huu 2hze; do
-  for model in -cfpi -cfpd -cspi -cspd; do
-    row "$protein backbone" "$model" $d/atoms_backbone.txt $d/stats_backbone.txt $d/protein_${protein}_backbone_unk.xml
+echo "| input | model | previous (s) | now, 1 thread (s) | now, 2 threads (s) | speed-up, 2 threads | peak memory now (MiB) | same report |"
+echo "|---|---|---|---|---|---|---|---|"
+: >"$work/slowest"
+while read -r input a s; do
+  label=$(basename "$input" .xml)
+  for model in -cfpi -cfpd -cspi -cspd all; do
+    [ "$model" = all ] && options="-cfpi -cfpd -cspi -cspd" || options=$model
+    : >"$work/p"
+    : >"$work/n1"
+    : >"$work/n2"
+    for _ in 1 2 3; do
+      run_once "$work/previous.out" "$previous" $options -af "$a" -sf "$s" <"$input" >>"$work/p"
+      run_once "$work/now1.out" "$current" $options --threads 1 -af "$a" -sf "$s" <"$input" >>"$work/n1"
+      run_once "$work/now2.out" "$current" $options --threads 2 -af "$a" -sf "$s" <"$input" >>"$work/n2"
+    done
+    p=$(cut -d' ' -f1 "$work/p" | median)
+    n1=$(cut -d' ' -f1 "$work/n1" | median)
+    n2=$(cut -d' ' -f1 "$work/n2" | median)
+    kib=$(cat "$work/n1" "$work/n2" | cut -d' ' -f2 | sort -n | tail -1)
+    same=yes
+    cmp -s "$work/previous.out" "$work/now1.out" && cmp -s "$work/previous.out" "$work/now2.out" || same=NO
+    ratio=$(awk -v a="$p" -v b="$n2" 'BEGIN { printf "%.1f×", a / b }')
+    mib=$(awk -v k="$kib" 'BEGIN { printf "%.1f", k / 1024 }')
+    printf '| %s | %s | %s | %s | %s | %s | %s | %s |\n' "$label" "$model" "$p" "$n1" "$n2" "$ratio" "$mib" "$same"
+    echo "$model $n2 $n1 $p $label" >>"$work/slowest"
   done
-done
-e=tests/e2e/inputs
-for protein in 1huu 2hze; do
-  short=$(ls $e/protein_${protein}_full*_subset.xml)
-  for model in -cfpi -cfpd; do
-    row "$protein full atoms, $(grep -c '^<res ' "$short") short spin systems" "$model" $d/atoms_full.txt $d/stats_full.txt "$short"
-    row "$protein full atoms" "$model" $d/atoms_full.txt $d/stats_full.txt $d/protein_${protein}_full_unk.xml no
-  done
-  for model in -cspi -cspd; do
-    row "$protein full atoms" "$model" $d/atoms_full.txt $d/stats_full.txt $d/protein_${protein}_full_unk.xml
-  done
-done
-for case in ten_alike_h alike_h_and_c; do
-  for model in -cfpi -cfpd -cspi -cspd; do
-    row "synthetic $case" "$model" $s/atoms_$case.txt $s/stats_$case.txt $s/spins_$case.xml
-  done
-done
+done <"$work/inputs"
+
 echo
-for protein in 1huu 2hze; do
-  echo "-cfpd walk on $protein full atoms: $(build/bench/kestrin_walk_counts -af $d/atoms_full.txt -sf $d/stats_full.txt <$d/protein_${protein}_full_unk.xml)"
+echo "Slowest input per model, on 2 threads (target met: -cfpd < 1 s, -cspd < 0.1 s, all four < 1.5 s):"
+echo
+echo "| model | input | now, 2 threads (s) | now, 1 thread (s) | previous (s) | target met |"
+echo "|---|---|---|---|---|---|"
+for model in -cfpi -cfpd -cspi -cspd all; do
+  grep -e "^$model " "$work/slowest" | sort -k2 -n | tail -1 | while read -r m n2 n1 p label; do
+    case $m in
+      -cfpd) target=1.0 ;;
+      -cspd) target=0.1 ;;
+      all) target=1.5 ;;
+      *) target= ;;
+    esac
+    met=$([ -z "$target" ] && echo "—" || awk -v t="$n2" -v g="$target" 'BEGIN { print (t < g) ? "yes" : "NO" }')
+    printf '| %s | %s | %s | %s | %s | %s |\n' "$m" "$label" "$n2" "$n1" "$p" "$met"
+  done
 done
+
+if [ $# -eq 0 ]; then
+  echo
+  echo "The straightforward enumeration, on inputs short enough for it (median of three fast runs, one literal run):"
+  echo
+  echo "| input | model | kestrin, 1 thread (s) | literal (s) | same report |"
+  echo "|---|---|---|---|---|"
+  e=tests/e2e/inputs
+  for input in data/protein_1huu_backbone_unk.xml data/protein_2hze_backbone_unk.xml $e/protein_1huu_full_unk_subset.xml \
+    $e/protein_2hze_full_subset.xml bench/synthetic/spins_ten_alike_h.xml bench/synthetic/spins_alike_h_and_c.xml; do
+    case $input in
+      *backbone*) a=data/atoms_backbone.txt s=data/stats_backbone.txt ;;
+      bench/synthetic/*) c=$(basename "$input" .xml) c=${c#spins_} a=bench/synthetic/atoms_$c.txt s=bench/synthetic/stats_$c.txt ;;
+      *) a=$atoms s=$stats ;;
+    esac
+    for model in -cfpi -cfpd -cspi -cspd; do
+      : >"$work/f"
+      for _ in 1 2 3; do run_once "$work/fast.out" "$current" $model --threads 1 -af "$a" -sf "$s" <"$input" >>"$work/f"; done
+      set -- $(run_once "$work/literal.out" "$literal" $model --threads 1 -af "$a" -sf "$s" <"$input")
+      same=$(cmp -s "$work/fast.out" "$work/literal.out" && echo yes || echo NO)
+      printf '| %s | %s | %s | %s | %s |\n' "$(basename "$input" .xml)" "$model" "$(cut -d' ' -f1 "$work/f" | median)" "$1" "$same"
+    done
+  done
+fi
+
+echo
+while read -r input a s; do
+  echo "$(basename "$input" .xml): $(build/bench/kestrin_walk_counts -af "$a" -sf "$s" <"$input" | tr '\n' ';' | sed 's/;$//; s/;/; /')"
+done <"$work/inputs"

@@ -2,6 +2,7 @@
 // Option parsing, usage text and version line.
 #include "driver/command_line.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -37,6 +38,28 @@ void take_option_value(int argc, char **argv, int &i, const char *option, std::o
     } catch (const std::bad_alloc &) {
         report_allocation_failure(__LINE__, "process_command_line", strlen(value) + 1, what);
     }
+}
+
+// Most threads --threads accepts: far beyond any machine's processors, low
+// enough that a mistyped number cannot exhaust the process table.
+const int most_threads = 1024;
+
+// The value of --threads: a whole number from 1 to most_threads, in decimal
+// digits only; anything else ends the run.
+int threads_value(const char *value, char **argv) {
+    long long threads = 0;
+    bool valid = *value != '\0';
+    for (const char *c = value; *c != '\0' && valid; c++) {
+        valid = *c >= '0' && *c <= '9';
+        if (valid) threads = std::min<long long>(threads * 10 + (*c - '0'), most_threads + 1);
+    }
+    if (!valid || threads < 1 || threads > most_threads) {
+        fprintf(stderr, "Error: the number of threads must be a whole number from 1 to %d, not '%s'.\n", most_threads,
+                value);
+        print_usage(stderr, argv);
+        end_run(1);
+    }
+    return static_cast<int>(threads);
 }
 
 }  // namespace
@@ -87,6 +110,13 @@ void process_command_line(int argc, char **argv, parameters_t &params) {
             take_option_value(argc, argv, i, "-af", params.input_atoms_fname, "params->input_atoms_fname");
         } else if (strcmp(arg, "-sf") == 0) {
             take_option_value(argc, argv, i, "-sf", params.Corvane_fname, "params->Corvane_fname");
+        } else if (strcmp(arg, "--threads") == 0) {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "Error: you should provide a value for the '%s' option.\n", arg);
+                print_usage(stderr, argv);
+                end_run(1);
+            }
+            params.threads = threads_value(argv[++i], argv);
         } else if (strcmp(arg, "-v") == 0 || strcmp(arg, "--version") == 0) {
             printf("This is %s release number %s\n", program_name(argv[0]).c_str(), version);
             check_standard_output();

@@ -2,6 +2,10 @@
 // The fixed sequence of a run: settings, the three readers, the model passes.
 #include "driver/kestrin.h"
 
+#include <sched.h>
+
+#include <algorithm>
+
 #include "driver/command_line.h"
 #include "driver/progress.h"
 #include "engines/engines.h"
@@ -13,16 +17,23 @@
 namespace {
 
 // One model pass with its progress line, then its report and other outputs.
-void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &), data_t &data,
+void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &, int), data_t &data, int threads,
               run_outputs_t &outputs) {
     progress_line_t line;
     start_progress_line(line, option);
-    pass(data, {update_progress_line, &line});
+    pass(data, {update_progress_line, &line}, threads);
     end_progress_line(line);
     outputs.add_pass(option, data);
 }
 
 }  // namespace
+
+int available_processors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+    return std::max(1, CPU_COUNT(&set));
+}
 
 void read_run_inputs(int argc, char **argv, parameters_t &params, data_t &data) {
     init_parameters(params);
@@ -38,11 +49,13 @@ int kestrin_main(int argc, char **argv) {
         parameters_t params;
         data_t data;
         read_run_inputs(argc, argv, params, data);
+        const int threads = params.threads > 0 ? params.threads : available_processors();
         run_outputs_t outputs(params);
-        if (params.full_perm_indep == 1) run_pass("-cfpi", calculate_full_perm_indep_probas, data, outputs);
-        if (params.full_perm_dep == 1) run_pass("-cfpd", calculate_full_perm_dep_probas, data, outputs);
-        if (params.select_perm_indep == 1) run_pass("-cspi", calculate_select_perm_indep_probas, data, outputs);
-        if (params.select_perm_dep == 1) run_pass("-cspd", calculate_select_perm_dep_probas, data, outputs);
+        if (params.full_perm_indep == 1) run_pass("-cfpi", calculate_full_perm_indep_probas, data, threads, outputs);
+        if (params.full_perm_dep == 1) run_pass("-cfpd", calculate_full_perm_dep_probas, data, threads, outputs);
+        if (params.select_perm_indep == 1)
+            run_pass("-cspi", calculate_select_perm_indep_probas, data, threads, outputs);
+        if (params.select_perm_dep == 1) run_pass("-cspd", calculate_select_perm_dep_probas, data, threads, outputs);
         outputs.finish(data);
         return 0;
     } catch (const run_ended &end) {

@@ -37,9 +37,3 @@ double all_missing_proba(const value_data_t &v, const stat_data_t &s);
 // True when the type has fewer atoms of some nucleus than the spin system has
 // shifts of it; such a pair scores 0 without its engine.
 bool fails_count_test(const value_data_t &v, const stat_data_t &s);
-
-struct pass_progress_t;
-
-// Scores every spin system against every selected type with the engine.
-void calculate_probas(data_t &data, double (*proba)(const value_data_t &, const stat_data_t &),
-                      const pass_progress_t &progress);

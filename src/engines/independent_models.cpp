@@ -16,6 +16,7 @@ attachment_weights_t nucleus_weights(const stat_data_t &s, const nucleus_t &x, c
     w.shifts = x.shifts;
     w.atoms = x.atoms;
     w.miss = s.miss.data() + x.first;
+    w.zero_forbids = candidates != nullptr;
     w.weight.assign(static_cast<std::size_t>(x.shifts) * x.atoms, 0.0);
     for (int i = 0; i < x.shifts; i++) {
         double *row = w.weight.data() + static_cast<std::size_t>(i) * x.atoms;

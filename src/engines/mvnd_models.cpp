@@ -9,48 +9,108 @@
 
 namespace {
 
-// Every atom of the shift's nucleus, the most plausible first, so that the
-// walk meets a good attachment early and can skip against it.
-void plausible_first(const stat_data_t &s, const nucleus_t &x, double shift, std::vector<int> &atoms) {
+// Orders the atoms by the distance of the shift from their means in
+// standard deviations, nearest first, so that the walk meets a good
+// attachment early and can skip against it.
+void most_plausible_first(const stat_data_t &s, double shift, std::vector<int> &atoms) {
     auto distance = [&](int a) {
         const double z = std::fabs((shift - s.mean[a]) / s.std_dev[a]);
         return std::isnan(z) ? HUGE_VAL : z;
     };
-    atoms.resize(x.atoms);
-    for (int j = 0; j < x.atoms; j++) atoms[j] = x.first + j;
     std::stable_sort(atoms.begin(), atoms.end(), [&](int a, int b) { return distance(a) < distance(b); });
+}
+
+// Every atom of the shift's nucleus is a candidate.
+void full_candidates(const value_data_t &v, const stat_data_t &s, row_candidates_t candidates[NUCLEI]) {
+    nucleus_t x[NUCLEI];
+    nuclei_of(v, s, x);
+    for (int k = 0; k < NUCLEI; k++) {
+        candidates[k].resize(x[k].shifts);
+        for (int i = 0; i < x[k].shifts; i++) {
+            std::vector<int> &atoms = candidates[k][i];
+            for (int j = 0; j < x[k].atoms; j++) atoms.push_back(x[k].first + j);
+            most_plausible_first(s, x[k].values[i], atoms);
+        }
+    }
+}
+
+// The enumerator's pruned candidate lists; false when the pair has no
+// selected attachment.
+bool selected_candidates(const value_data_t &v, const stat_data_t &s, row_candidates_t candidates[NUCLEI]) {
+    select_walk_t walk;
+    if (!set_up_select_walk(v, s, walk)) return false;
+    for (int k = 0; k < NUCLEI; k++) {
+        const enum_data_t &e = walk.enumd[k];
+        candidates[k].resize(walk.x[k].shifts);
+        for (int i = 0; i < walk.x[k].shifts; i++) {
+            std::vector<int> &atoms = candidates[k][i];
+            for (int p = 0; p < e.max_val[i]; p++) atoms.push_back(walk.x[k].first + e.val[i][p]);
+            most_plausible_first(s, walk.x[k].values[i], atoms);
+        }
+    }
+    return true;
+}
+
+int release_parts(void *work) { return release_walk_parts(*static_cast<mvnd_walk_t *>(work)); }
+
+void run_part(void *work, int part) { run_walk_part(*static_cast<mvnd_walk_t *>(work), part); }
+
+double total(void *work) { return finish_mvnd_walk(*static_cast<mvnd_walk_t *>(work), nullptr); }
+
+pair_score_t walk_score(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
+                        const row_candidates_t candidates[NUCLEI]) {
+    pair_score_t score;
+    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, s, model, candidates);
+    score.release = release_parts;
+    score.run = run_part;
+    score.total = total;
+    score.work = walk;
+    return score;
+}
+
+// Without shifts the density has order 0 and counts 1.
+pair_score_t whole(double score) {
+    pair_score_t result;
+    result.whole = score;
+    return result;
 }
 
 }  // namespace
 
-double full_perm_dep_proba_counted(const value_data_t &v, const stat_data_t &s, walk_counts_t *counts) {
-    // Without shifts the density has order 0 and counts 1.
-    if (v.total_num == 0) return all_missing_proba(v, s);
-    nucleus_t x[NUCLEI];
-    nuclei_of(v, s, x);
+pair_score_t full_perm_dep_score(const value_data_t &v, const stat_data_t &s) {
+    if (v.total_num == 0) return whole(all_missing_proba(v, s));
     row_candidates_t candidates[NUCLEI];
-    for (int k = 0; k < NUCLEI; k++) {
-        candidates[k].resize(x[k].shifts);
-        for (int i = 0; i < x[k].shifts; i++) plausible_first(s, x[k], x[k].values[i], candidates[k][i]);
-    }
-    return mvnd_attachment_sum(v, s, FULL_PERMUTATIONS, candidates, counts);
+    full_candidates(v, s, candidates);
+    return walk_score(v, s, FULL_PERMUTATIONS, candidates);
+}
+
+pair_score_t select_perm_dep_score(const value_data_t &v, const stat_data_t &s) {
+    if (v.total_num == 0) return whole(all_missing_proba(v, s));
+    row_candidates_t candidates[NUCLEI];
+    if (!selected_candidates(v, s, candidates)) return whole(0.0);
+    return walk_score(v, s, SELECTED_PERMUTATIONS, candidates);
 }
 
 double full_perm_dep_proba(const value_data_t &v, const stat_data_t &s) {
-    return full_perm_dep_proba_counted(v, s, nullptr);
+    return score_in_order(full_perm_dep_score(v, s));
 }
 
 double select_perm_dep_proba(const value_data_t &v, const stat_data_t &s) {
+    return score_in_order(select_perm_dep_score(v, s));
+}
+
+double full_perm_dep_proba_counted(const value_data_t &v, const stat_data_t &s, walk_counts_t *counts, double most) {
+    *counts = walk_counts_t{};
     if (v.total_num == 0) return all_missing_proba(v, s);
-    select_walk_t walk;
-    if (!set_up_select_walk(v, s, walk)) return 0.0;
-    // The pruned candidate lists, in increasing atom order as the enumerator tries them.
     row_candidates_t candidates[NUCLEI];
-    for (int k = 0; k < NUCLEI; k++) {
-        const enum_data_t &e = walk.enumd[k];
-        candidates[k].resize(walk.x[k].shifts);
-        for (int i = 0; i < walk.x[k].shifts; i++)
-            for (int p = 0; p < e.max_val[i]; p++) candidates[k][i].push_back(walk.x[k].first + e.val[i][p]);
-    }
-    return mvnd_attachment_sum(v, s, SELECTED_PERMUTATIONS, candidates, nullptr);
+    full_candidates(v, s, candidates);
+    return mvnd_attachment_sum(v, s, FULL_PERMUTATIONS, candidates, counts, most);
+}
+
+double select_perm_dep_proba_counted(const value_data_t &v, const stat_data_t &s, walk_counts_t *counts, double most) {
+    *counts = walk_counts_t{};
+    if (v.total_num == 0) return all_missing_proba(v, s);
+    row_candidates_t candidates[NUCLEI];
+    if (!selected_candidates(v, s, candidates)) return 0.0;
+    return mvnd_attachment_sum(v, s, SELECTED_PERMUTATIONS, candidates, counts, most);
 }

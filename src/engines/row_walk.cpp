@@ -1,88 +1,137 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The MVND row walk: incremental Cholesky rows over the candidate atoms of
-// each shift, and the general decomposition where a covariance is not
-// positive definite.
+// each shift, skipping of negligible subtrees, and the general decomposition
+// where a covariance is not positive definite.
 #include "engines/row_walk.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
-#include "engines/walk_state.h"
-#include "input/failure.h"
+#include "engines/walk_bounds.h"
+#include "engines/walk_path.h"
+#include "engines/walk_rows.h"
 #include "linalg/density.h"
 #include "linalg/lu.h"
+#include "linalg/thresholds.h"
 
 namespace {
 
-// Covariance between two type positions as the model's work matrix takes it
-// for a later row's atom a and an earlier row's atom b: between nuclei the
-// element of the later nucleus' atom; within a nucleus the element of the
-// earlier shift's atom (selected permutations) or of the smaller atom (full).
-double model_covariance(const stat_data_t &s, mvnd_model_t model, int a, int b) {
-    auto nucleus_of = [&](int t) { return t < s.H_num ? 0 : t < s.H_num + s.C_num ? 1 : 2; };
-    if (nucleus_of(a) != nucleus_of(b)) return nucleus_of(a) > nucleus_of(b) ? s.cov[a][b] : s.cov[b][a];
-    if (model == SELECTED_PERMUTATIONS) return s.cov[b][a];
-    return s.cov[std::min(a, b)][std::max(a, b)];
-}
+// One walk of a subtree: the pair's shared rows and bounds, its own path and
+// scratch, and what it has added up.
+struct walker_t {
+    const walk_rows_t &rows;
+    const walk_bounds_t &bounds;
+    walk_path_t &path;
+    general_scratch_t &general;
+    double sum = 0.0;              // the terms of this walk, added in visiting order
+    double known = 0.0;            // a lower bound of the pair's score from outside this walk
+    double logged = 0.0;           // the lower bound whose logarithm log_score holds
+    double log_score = -HUGE_VAL;  // ln(logged)
+    walk_counts_t counts;
+    walk_budget_t budget;
+    double most = HUGE_VAL;        // the walk stops once it has scored more attachments than this
+};
 
-double dot(const double *a, const double *b, int n) {
-    double sum = 0.0;
-    for (int k = 0; k < n; k++) sum += a[k] * b[k];
-    return sum;
-}
-
-// Completes row r with its atom's cached solve; false when the rows so far
-// are not clearly positive definite. A pivot lost in the rounding of its
-// atom's variance is left to the general decomposition, which reports a
-// singular matrix where the rows are.
-bool factor_row(row_walk_t &w, int r) {
-    const int a = w.atom[r];
-    const double pivot = w.s->cov[a][a] - w.solved2[r][a];
-    if (!(pivot > 1e-10 * w.s->cov[a][a])) return false;
-    w.diagonal[r] = std::sqrt(pivot);
-    w.z[r] = (w.x[r] - w.s->mean[a] - w.solved_z[r][a]) / w.diagonal[r];
-    w.q[r] = (r > 0 ? w.q[r - 1] : 0.0) + w.z[r] * w.z[r];
-    w.log_det[r] = (r > 0 ? w.log_det[r - 1] : 0.0) + std::log(pivot);
-    if (w.skipping) {
-        w.missing_bound[r] = (r > 0 ? w.missing_bound[r - 1] : w.all_missing_bound) * w.seen_ratio[a];
-        w.z2[r] = (r > 0 ? w.z2[r - 1] : 0.0) + w.row_z2[static_cast<std::size_t>(r) * w.used.size() + a];
+// ln of a lower bound of the pair's score: every term is positive, so what
+// was added so far bounds the score from below. The logarithm is refreshed
+// when the bound has grown by a thousandth; an older one is smaller, still a
+// lower bound.
+double log_score(walker_t &w) {
+    const double score = w.known + w.sum;
+    if (score > w.logged * 1.001) {
+        w.logged = score;
+        w.log_score = std::log(score);
     }
+    return w.log_score;
+}
+
+// Completes row r with atom a's cached solve; false when the rows so far are
+// not clearly positive definite. A pivot lost in the rounding of its atom's
+// variance is left to the general decomposition, which reports a singular
+// matrix where the rows are.
+bool factor_row(walker_t &w, int r, int a) {
+    const walk_rows_t &rows = w.rows;
+    walk_path_t &path = w.path;
+    const double pivot = rows.variance[a] - path.gram_at(r)[static_cast<std::size_t>(a) * rows.atoms + a];
+    if (!(pivot > pivot_tolerance * rows.variance[a])) return false;
+    path.diagonal[r] = std::sqrt(pivot);
+    path.z[r] = (rows.x[r] - rows.mean[a] - path.gram_z[r][a]) / path.diagonal[r];
+    path.q[r] = (r > 0 ? path.q[r - 1] : 0.0) + path.z[r] * path.z[r];
+    path.log_det[r] = (r > 0 ? path.log_det[r - 1] : 0.0) + std::log(pivot);
+    if (w.bounds.skipping)
+        path.log_missing[r] = (r > 0 ? path.log_missing[r - 1] : w.bounds.log_all_missing) + w.bounds.log_seen_ratio[a];
     return true;
 }
 
-// Extends the solves of the atoms that may take a later row by row r.
-void extend_solves(row_walk_t &w, int r) {
-    const int a = w.atom[r];
-    const double *La = w.solved[a];
-    for (const int b : w.later_atoms[r]) {
-        if (w.used[b]) continue;
-        double *Lb = w.solved[b];
-        Lb[r] = (w.pair_cov[b][a] - dot(Lb, La, r)) / w.diagonal[r];
-        w.solved2[r + 1][b] = w.solved2[r][b] + Lb[r] * Lb[r];
-        w.solved_z[r + 1][b] = w.solved_z[r][b] + Lb[r] * w.z[r];
+// Row r of the factor for every free atom a later row may take, and, for the
+// conditional bound, the conditional means and variances of those atoms
+// given rows 0 .. r.
+void extend_factor(walker_t &w, int r) {
+    walk_path_t &path = w.path;
+    const int m = w.rows.atoms, a = path.atom[r];
+    const char *wanted = w.rows.wanted_after[r];
+    const int *from = path.free[r];
+    int *free = path.free[r + 1], count = 0;
+    for (int i = 0; i < path.free_count[r]; i++)
+        if (from[i] != a && wanted[from[i]]) free[count++] = from[i];
+    path.free_count[r + 1] = count;
+    const double diagonal = path.diagonal[r], z = path.z[r];
+    const double *cov = w.rows.cov_after[a], *mean = w.rows.mean.data(), *variance = w.rows.variance.data();
+    const double *gram = path.gram_at(r), *products = gram + static_cast<std::size_t>(a) * m;
+    double *next = path.gram_at(r + 1), *factor = path.factor[r];
+    const double *gram_z = path.gram_z[r];
+    double *next_z = path.gram_z[r + 1];
+    for (int i = 0; i < count; i++) {
+        const int b = free[i];
+        factor[b] = (cov[b] - products[b]) / diagonal;
+        const std::size_t at = static_cast<std::size_t>(b) * m + b;
+        next[at] = gram[at] + factor[b] * factor[b];
+        next_z[b] = gram_z[b] + factor[b] * z;
+    }
+    if (!w.bounds.conditional) return;
+    double *given_mean = path.given_mean.data(), *given_inverse = path.given_inverse.data();
+    for (int i = 0; i < count; i++) {
+        const int b = free[i];
+        given_mean[b] = mean[b] + next_z[b];
+        const double given = variance[b] - next[static_cast<std::size_t>(b) * m + b];
+        given_inverse[b] = given > pivot_tolerance * variance[b] ? 1.0 / given : 0.0;
     }
 }
 
-}  // namespace
-
-double nucleus_missing_rate(const row_walk_t &w, int k) {
-    const nucleus_t &x = w.blocks[k];
-    return missing_rate_factor(*w.s, x, [&](int j) { return w.used[x.first + j] != 0; });
+// The inner products of the factor rows of every two free later atoms, for
+// the steps below row r.
+void extend_gram(walker_t &w, int r) {
+    walk_path_t &path = w.path;
+    const int m = w.rows.atoms, count = path.free_count[r + 1];
+    const int *free = path.free[r + 1];
+    const double *gram = path.gram_at(r), *factor = path.factor[r];
+    double *next = path.gram_at(r + 1);
+    for (int i = 0; i < count; i++) {
+        const int b = free[i];
+        const double fb = factor[b];
+        const double *from = gram + static_cast<std::size_t>(b) * m;
+        double *to = next + static_cast<std::size_t>(b) * m;
+        for (int k = 0; k < count; k++) {
+            const int c = free[k];
+            to[c] = from[c] + fb * factor[c];
+        }
+    }
 }
 
-namespace {
-
-double term(const row_walk_t &w, double density) {
-    if (w.model == FULL_PERMUTATIONS)
-        return w.missing[H_NUCLEUS] * w.missing[C_NUCLEUS] * w.missing[N_NUCLEUS] * density;
-    return density * (w.missing[N_NUCLEUS] * (w.missing[H_NUCLEUS] * w.missing[C_NUCLEUS]));
+double term(const walker_t &w, double density) {
+    const double *missing = w.path.missing;
+    if (w.rows.model == FULL_PERMUTATIONS) return missing[H_NUCLEUS] * missing[C_NUCLEUS] * missing[N_NUCLEUS] * density;
+    return density * (missing[N_NUCLEUS] * (missing[H_NUCLEUS] * missing[C_NUCLEUS]));
 }
 
 // A completed attachment whose rows are positive definite.
-void add_factored_attachment(row_walk_t &w) {
-    const double d = w.q[w.n - 1], hl = 0.5 * w.log_det[w.n - 1];
-    w.sum += term(w, std::exp(((-d) * 0.5 - w.norm) - hl));
+void add_factored_attachment(walker_t &w) {
+    const int n = w.rows.n;
+    const double d = w.path.q[n - 1], hl = 0.5 * w.path.log_det[n - 1];
+    w.sum += term(w, std::exp(((-d) * 0.5 - w.rows.norm) - hl));
     w.counts.visited++;
+    w.budget.passed++;
 }
 
 // A completed attachment decomposed in general, with the rows laid out as
@@ -90,154 +139,298 @@ void add_factored_attachment(row_walk_t &w) {
 // atom for full permutations, by shift for selected ones), so that the
 // decomposition meets the same pivots, a singular matrix included. A negative
 // quadratic form is taken as -d with the log-determinant's half negated.
-void add_general_attachment(row_walk_t &w) {
-    std::vector<int> &order = w.general_order;
-    for (int r = 0; r < w.n; r++) order[r] = r;
-    auto key = [&](int r) { return w.model == FULL_PERMUTATIONS ? w.atom[r] : w.shift[r]; };
+void add_general_attachment(walker_t &w) {
+    const walk_rows_t &rows = w.rows;
+    general_scratch_t &g = w.general;
+    const int n = rows.n;
+    const std::vector<int> &atom = w.path.atom;
+    std::vector<int> &order = g.order;
+    for (int r = 0; r < n; r++) order[r] = r;
+    auto key = [&](int r) { return rows.model == FULL_PERMUTATIONS ? atom[r] : rows.shift[r]; };
     std::sort(order.begin(), order.end(), [&](int a, int b) {
-        return w.nucleus[a] != w.nucleus[b] ? w.nucleus[a] < w.nucleus[b] : key(a) < key(b);
+        return rows.nucleus[a] != rows.nucleus[b] ? rows.nucleus[a] < rows.nucleus[b] : key(a) < key(b);
     });
-    for (int i = 0; i < w.n; i++) {
-        const int r = order[i], a = w.atom[r];
-        w.values[i] = w.x[r];
-        w.means[i] = w.s->mean[a];
-        w.cov[i][i] = w.s->cov[a][a];
-        for (int j = 0; j < i; j++) w.cov[i][j] = w.cov[j][i] = w.pair_cov[a][w.atom[order[j]]];
+    for (int i = 0; i < n; i++) {
+        const int r = order[i], a = atom[r];
+        g.values[i] = rows.x[r];
+        g.means[i] = rows.s->mean[a];
+        g.cov[i][i] = rows.s->cov[a][a];
+        for (int k = 0; k < i; k++) g.cov[i][k] = g.cov[k][i] = rows.pair_cov[a][atom[order[k]]];
     }
-    double hl = 0.5 * lu_matrix_log_determinant(w.cov, w.n);
-    lu_decomposition_mat_inv(w.cov, w.n, w.inv_cov);
-    double d = mahalanobis(w.values.data(), w.means.data(), w.inv_cov, w.n);
+    double hl = 0.5 * lu_matrix_log_determinant(g.cov, n);
+    lu_decomposition_mat_inv(g.cov, n, g.inv_cov);
+    double d = mahalanobis(g.values.data(), g.means.data(), g.inv_cov, n);
     if (d < 0) {
         d = -d;
         hl = -hl;
     }
-    for (int k = 0; k < NUCLEI; k++) w.missing[k] = nucleus_missing_rate(w, k);
-    w.sum += term(w, std::exp(((-d) * 0.5 - w.norm) - hl));
+    for (int k = 0; k < NUCLEI; k++) w.path.missing[k] = nucleus_missing_rate(rows, w.path, k);
+    w.sum += term(w, std::exp(((-d) * 0.5 - rows.norm) - hl));
     w.counts.visited++;
+    w.budget.passed++;
 }
 
-void visit_general(row_walk_t &w, int r) {
-    if (r == w.n) {
+// Every completion of the path's first r rows, decomposed in general.
+void visit_general(walker_t &w, int r) {
+    if (r == w.rows.n) {
         add_general_attachment(w);
         return;
     }
-    for (const int a : *w.candidates[r]) {
-        if (w.used[a]) continue;
-        w.atom[r] = a;
-        w.used[a] = 1;
+    for (const int a : w.rows.candidates[r]) {
+        if (w.path.used[a] || w.counts.visited > w.most) continue;
+        w.path.atom[r] = a;
+        w.path.used[a] = 1;
         visit_general(w, r + 1);
-        w.used[a] = 0;
+        w.path.used[a] = 0;
     }
 }
 
-void visit(row_walk_t &w, int r) {
-    for (const int a : *w.candidates[r]) {
-        if (w.used[a]) continue;
-        w.atom[r] = a;
-        w.used[a] = 1;
-        if (!factor_row(w, r)) {
-            visit_general(w, r + 1);
-        } else {
-            if (w.last_of_nucleus[r]) w.missing[w.nucleus[r]] = nucleus_missing_rate(w, w.nucleus[r]);
-            if (r == w.n - 1) {
-                add_factored_attachment(w);
-            } else if (!may_skip(w, r + 1)) {
-                extend_solves(w, r);
-                visit(w, r + 1);
-            }
-        }
-        w.used[a] = 0;
-    }
-}
-
-bool symmetric(const stat_data_t &s) {
-    const int atoms = s.H_num + s.C_num + s.N_num;
-    for (int a = 0; a < atoms; a++)
-        for (int b = 0; b < a; b++)
-            if (!(s.cov[a][b] == s.cov[b][a])) return false;
+// True (and counted) when the subtree below the path's first `depth` rows
+// may be skipped; rest_form bounds the form of the rows from depth on.
+bool skip(walker_t &w, int depth, double rest_form) {
+    if (!w.bounds.skipping ||
+        !negligible_subtree(w.rows, w.bounds, w.path, depth, rest_form, log_score(w), w.budget))
+        return false;
+    w.counts.skipped += w.bounds.completions[depth];
     return true;
 }
 
-// Puts the rows in walk order, nucleus by nucleus, the worst nucleus first
-// for full permutations. For selected permutations the rows with fewest
-// candidates go first, so that the walk branches near its leaves and shares
-// the rows above them; within a nucleus the covariance then no longer
-// follows the shift order, which only a symmetric covariance allows.
-void lay_out_rows(row_walk_t &w, const row_candidates_t candidates[NUCLEI]) {
-    int order[NUCLEI] = {H_NUCLEUS, C_NUCLEUS, N_NUCLEUS};
-    if (w.model == FULL_PERMUTATIONS) worst_nucleus_first(w, order);
-    struct row_t {
-        int nucleus, shift;
-    };
-    std::vector<row_t> rows;
-    for (const int k : order) {
-        w.missing[k] = nucleus_missing_rate(w, k);  // nuclei without rows keep it
-        for (int i = 0; i < w.blocks[k].shifts; i++) rows.push_back({k, i});
+void visit(walker_t &w, int r);
+
+// Row r has taken atom a and its factor row is complete: the attachment is
+// scored, or the rows below are walked unless they may be skipped.
+void descend(walker_t &w, int r) {
+    const walk_rows_t &rows = w.rows;
+    walk_path_t &path = w.path;
+    if (rows.last_of_nucleus[r]) path.missing[rows.nucleus[r]] = nucleus_missing_rate(rows, path, rows.nucleus[r]);
+    if (r == rows.n - 1) {
+        add_factored_attachment(w);
+    } else if (!skip(w, r + 1, 0.0)) {
+        extend_factor(w, r);
+        if (!w.bounds.conditional || !skip(w, r + 1, least_rest_form(rows, path, r + 1))) {
+            if (r + 2 < rows.n) extend_gram(w, r);
+            visit(w, r + 1);
+        }
     }
-    auto fewer_candidates = [&](const row_t &a, const row_t &b) {
-        return candidates[a.nucleus][a.shift].size() < candidates[b.nucleus][b.shift].size();
-    };
-    if (w.model == SELECTED_PERMUTATIONS && symmetric(*w.s))
-        std::stable_sort(rows.begin(), rows.end(), fewer_candidates);
-    for (int r = 0; r < w.n; r++) {
-        const row_t &row = rows[r];
-        w.nucleus[r] = row.nucleus;
-        w.x[r] = w.blocks[row.nucleus].values[row.shift];
-        w.shift[r] = row.shift;
-        w.candidates[r] = &candidates[row.nucleus][row.shift];
-        w.last_of_nucleus[r] = 1;
-        for (int j = 0; j < r; j++)
-            if (w.nucleus[j] == row.nucleus) w.last_of_nucleus[j] = 0;
+}
+
+void visit(walker_t &w, int r) {
+    walk_path_t &path = w.path;
+    for (const int a : w.rows.candidates[r]) {
+        if (path.used[a] || w.counts.visited > w.most) continue;
+        path.atom[r] = a;
+        path.used[a] = 1;
+        if (factor_row(w, r, a))
+            descend(w, r);
+        else
+            visit_general(w, r + 1);
+        path.used[a] = 0;
     }
+}
+
+// Walks with at least this many completions are split: the subtrees below
+// their first split_depth rows are parts that may run on other threads, in
+// rounds of round_size parts, each round against the sum of the rounds before.
+const double split_completions = 1e8;
+const int split_depth = 2;
+const int round_size = 8;
+
+// The part of a split walk below one choice of atoms for its first rows.
+struct walk_part_t {
+    int atoms[split_depth];  // atoms of the first rows
+    int rows;                // how many: split_depth, or fewer when the last of them needs the general decomposition
+    double known = 0.0;      // the sum of the walk before its round: a lower bound of the pair's score
+    double sum = 0.0;        // its terms, added in visiting order
+    walk_counts_t counts;
+};
+
+}  // namespace
+
+// One pair's walk: its rows and bounds, shared read-only by its parts; the
+// sum and counts of its first subtree; and the parts still to run.
+struct mvnd_walk_t {
+    walk_rows_t rows;
+    walk_bounds_t bounds;
+    double most = HUGE_VAL;    // each walk stops once it has scored more attachments than this
+    double first_sum = 0.0;    // the first subtree's terms (the whole walk's when not split)
+    walk_counts_t counts;      // the first subtree's counts and those of skipped choices of the first rows
+    std::vector<walk_part_t> parts;
+    int released = 0;          // parts released so far, in rounds
+};
+
+namespace {
+
+// The conditional bound of the form at the root, where the atoms' means and
+// variances are their own (0 where that bound is not used).
+double root_form(walker_t &w) { return w.bounds.conditional ? least_rest_form(w.rows, w.path, 0) : 0.0; }
+
+// A fresh walker over the pair, with its own path and scratch.
+struct walk_scratch_t {
+    walk_path_t path;
+    general_scratch_t general;
+
+    explicit walk_scratch_t(const walk_rows_t &rows) {
+        allocate_walk_path(rows, path);
+        allocate_general_scratch(rows.n, general);
+    }
+};
+
+walker_t walker_over(const mvnd_walk_t &walk, walk_scratch_t &scratch, double known) {
+    return walker_t{walk.rows, walk.bounds, scratch.path, scratch.general, 0.0, known, 0.0, -HUGE_VAL, {}, {}, walk.most};
+}
+
+// Gives the first rows the part's atoms again, completing the factor for
+// each, as the walk that recorded the part found them.
+void replay(walker_t &w, const walk_part_t &part) {
+    for (int r = 0; r < part.rows; r++) {
+        const int a = part.atoms[r];
+        w.path.atom[r] = a;
+        w.path.used[a] = 1;
+        if (r + 1 == part.rows) break;
+        factor_row(w, r, a);
+        if (w.rows.last_of_nucleus[r]) w.path.missing[w.rows.nucleus[r]] = nucleus_missing_rate(w.rows, w.path, w.rows.nucleus[r]);
+        extend_factor(w, r);
+        extend_gram(w, r);
+    }
+}
+
+// Records every choice of atoms for the first split_depth rows that the
+// walk cannot skip, but for the first one, whose subtree was walked already.
+void record_parts(walker_t &w, int r, mvnd_walk_t &walk, int atoms[split_depth], bool first) {
+    walk_path_t &path = w.path;
+    for (const int a : w.rows.candidates[r]) {
+        if (path.used[a]) continue;
+        atoms[r] = a;
+        path.atom[r] = a;
+        path.used[a] = 1;
+        const bool own = first;
+        first = false;
+        if (!factor_row(w, r, a)) {
+            walk_part_t part;
+            std::copy(atoms, atoms + r + 1, part.atoms);
+            part.rows = r + 1;
+            walk.parts.push_back(part);
+        } else {
+            if (w.rows.last_of_nucleus[r]) path.missing[w.rows.nucleus[r]] = nucleus_missing_rate(w.rows, path, w.rows.nucleus[r]);
+            if (r + 1 == split_depth) {
+                if (!own) {
+                    walk_part_t part;
+                    std::copy(atoms, atoms + split_depth, part.atoms);
+                    part.rows = split_depth;
+                    walk.parts.push_back(part);
+                }
+            } else if (own || !skip(w, r + 1, 0.0)) {
+                extend_factor(w, r);
+                if (own || !w.bounds.conditional || !skip(w, r + 1, least_rest_form(w.rows, path, r + 1))) {
+                    extend_gram(w, r);
+                    record_parts(w, r + 1, walk, atoms, own);
+                }
+            }
+        }
+        path.used[a] = 0;
+    }
+}
+
+// The first choice of atoms for the first split_depth rows, or false when
+// one of them needs the general decomposition.
+bool first_choice(walker_t &w, walk_part_t &part) {
+    part.rows = split_depth;
+    for (int r = 0; r < split_depth; r++) {
+        const std::vector<int> &candidates = w.rows.candidates[r];
+        auto free = std::find_if(candidates.begin(), candidates.end(), [&](int a) { return !w.path.used[a]; });
+        part.atoms[r] = *free;
+        w.path.atom[r] = *free;
+        w.path.used[*free] = 1;
+        if (!factor_row(w, r, *free)) return false;
+        if (w.rows.last_of_nucleus[r]) w.path.missing[w.rows.nucleus[r]] = nucleus_missing_rate(w.rows, w.path, w.rows.nucleus[r]);
+        if (r + 1 < split_depth) {
+            extend_factor(w, r);
+            extend_gram(w, r);
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
-double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
-                           const row_candidates_t candidates[NUCLEI], walk_counts_t *counts) {
-    row_walk_t w;
-    w.s = &s;
-    w.model = model;
-    w.n = v.total_num;
-    nuclei_of(v, s, w.blocks);
-    const int n = w.n;
-    allocate_vector(w.nucleus, n, "nucleus", __LINE__, __func__);
-    allocate_vector(w.last_of_nucleus, n, "last_of_nucleus", __LINE__, __func__);
-    allocate_vector(w.x, n, "x", __LINE__, __func__);
-    allocate_vector(w.shift, n, "shift", __LINE__, __func__);
-    allocate_vector(w.candidates, n, "candidates", __LINE__, __func__);
-    const int atoms = s.H_num + s.C_num + s.N_num;
-    allocate_vector(w.used, atoms, "used", __LINE__, __func__);
-    allocate_matrix(w.pair_cov, atoms, atoms, "(pair_cov)", "(pair_cov)[0]", __LINE__, __func__);
-    for (int a = 0; a < atoms; a++)
-        for (int b = 0; b < atoms; b++) w.pair_cov[a][b] = model_covariance(s, model, a, b);
-    lay_out_rows(w, candidates);
-    w.norm = (n * std::log(6.283185307179586)) * 0.5;
-    allocate_vector(w.atom, n, "atom", __LINE__, __func__);
-    allocate_matrix(w.solved, atoms, n, "(solved)", "(solved)[0]", __LINE__, __func__);
-    allocate_matrix(w.solved2, n + 1, atoms, "(solved2)", "(solved2)[0]", __LINE__, __func__);
-    allocate_matrix(w.solved_z, n + 1, atoms, "(solved_z)", "(solved_z)[0]", __LINE__, __func__);
-    allocate_vector(w.diagonal, n, "diagonal", __LINE__, __func__);
-    allocate_vector(w.later_atoms, n, "later_atoms", __LINE__, __func__);
-    for (int r = n - 2; r >= 0; r--) {
-        std::vector<int> &later = w.later_atoms[r];
-        later = w.later_atoms[r + 1];
-        later.insert(later.end(), w.candidates[r + 1]->begin(), w.candidates[r + 1]->end());
-        std::sort(later.begin(), later.end());
-        later.erase(std::unique(later.begin(), later.end()), later.end());
+std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
+                                             const row_candidates_t candidates[NUCLEI], double most) {
+    auto walk = std::make_shared<mvnd_walk_t>();
+    walk->most = most;
+    lay_out_walk_rows(v, s, model, candidates, walk->rows);
+    prepare_walk_bounds(walk->rows, walk->bounds);
+    const walk_rows_t &rows = walk->rows;
+    const bool split = walk->bounds.skipping && rows.n >= split_depth + 3 &&
+                       walk->bounds.completions[0] >= split_completions;
+    walk_scratch_t scratch(rows);
+    walker_t w = walker_over(*walk, scratch, 0.0);
+    walk_part_t first;
+    if (split && first_choice(w, first)) {
+        // The first subtree, then the other choices against its sum.
+        descend(w, split_depth - 1);
+        walk->first_sum = w.sum;
+        walk_scratch_t fresh(rows);
+        walker_t choices = walker_over(*walk, fresh, w.sum);
+        choices.budget = w.budget;
+        int atoms[split_depth];
+        if (!skip(choices, 0, root_form(choices))) record_parts(choices, 0, *walk, atoms, true);
+        walk->counts = w.counts;
+        walk->counts.skipped += choices.counts.skipped;
+        for (walk_part_t &part : walk->parts) part.sum = 0.0;
+        return walk;
     }
-    allocate_vector(w.z, n, "z", __LINE__, __func__);
-    allocate_vector(w.q, n, "q", __LINE__, __func__);
-    allocate_vector(w.log_det, n, "log_det", __LINE__, __func__);
-    allocate_vector(w.z2, n, "z2", __LINE__, __func__);
-    allocate_matrix(w.cov, n, n, "(cov)", "(cov)[0]", __LINE__, __func__);
-    allocate_matrix(w.inv_cov, n, n, "(inv_cov)", "(inv_cov)[0]", __LINE__, __func__);
-    allocate_vector(w.means, n, "means", __LINE__, __func__);
-    allocate_vector(w.values, n, "values", __LINE__, __func__);
-    allocate_vector(w.general_order, n, "general_order", __LINE__, __func__);
-    if (model == FULL_PERMUTATIONS) prepare_skipping(w);
+    walk_scratch_t whole(rows);
+    walker_t all = walker_over(*walk, whole, 0.0);
+    if (!skip(all, 0, root_form(all))) visit(all, 0);
+    walk->first_sum = all.sum;
+    walk->counts = all.counts;
+    return walk;
+}
 
-    if (!may_skip(w, 0)) visit(w, 0);
-    if (counts != nullptr) *counts = w.counts;
-    return w.sum;
+int release_walk_parts(mvnd_walk_t &walk) {
+    const int count = std::min(round_size, static_cast<int>(walk.parts.size()) - walk.released);
+    double known = walk.first_sum;
+    for (int i = 0; i < walk.released; i++) known += walk.parts[i].sum;
+    for (int i = walk.released; i < walk.released + count; i++) walk.parts[i].known = known;
+    walk.released += count;
+    return count;
+}
+
+void run_walk_part(mvnd_walk_t &walk, int i) {
+    walk_part_t &part = walk.parts[i];
+    walk_scratch_t scratch(walk.rows);
+    walker_t w = walker_over(walk, scratch, part.known);
+    replay(w, part);
+    const int r = part.rows - 1;
+    if (part.rows < split_depth || !factor_row(w, r, part.atoms[r]))
+        visit_general(w, part.rows);
+    else
+        descend(w, r);
+    part.sum = w.sum;
+    part.counts = w.counts;
+}
+
+double finish_mvnd_walk(const mvnd_walk_t &walk, walk_counts_t *counts) {
+    double sum = walk.first_sum;
+    walk_counts_t total = walk.counts;
+    for (const walk_part_t &part : walk.parts) {
+        sum += part.sum;
+        total.visited += part.counts.visited;
+        total.skipped += part.counts.skipped;
+    }
+    if (counts != nullptr) *counts = total;
+    return sum;
+}
+
+double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
+                           const row_candidates_t candidates[NUCLEI], walk_counts_t *counts, double most) {
+    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, s, model, candidates, most);
+    for (int first = 0, count; (count = release_walk_parts(*walk)) > 0; first += count)
+        for (int i = first; i < first + count; i++) {
+            walk_counts_t so_far;
+            finish_mvnd_walk(*walk, &so_far);
+            if (so_far.visited > most) return finish_mvnd_walk(*walk, counts);
+            run_walk_part(*walk, i);
+        }
+    return finish_mvnd_walk(*walk, counts);
 }

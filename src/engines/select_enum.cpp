@@ -6,6 +6,7 @@
 
 #include "input/failure.h"
 #include "linalg/density.h"
+#include "linalg/thresholds.h"
 
 void alloc_enum_data(enum_data_t &enumd, int n, int m) {
     ALLOCATE_MATRIX(enumd.val, n, m, "enumd->val");
@@ -41,7 +42,7 @@ int init_enum_data(enum_data_t &enumd, const double *mean, const double *std_dev
     for (int i = 0; i < n; i++) {
         for (int j = 0; j < m; j++) {
             const int t = first_atom + j;
-            if (gauss_proba(shifts[i], mean[t], std_dev[t]) > 1e-06) enumd.val[i][enumd.max_val[i]++] = j;
+            if (gauss_proba(shifts[i], mean[t], std_dev[t]) > plausible_density) enumd.val[i][enumd.max_val[i]++] = j;
         }
         if (enumd.max_val[i] == 0) return 1;
     }

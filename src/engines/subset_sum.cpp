@@ -49,8 +49,10 @@ double dense_sum(const attachment_weights_t &w) {
             for (std::size_t s = subsets.first[size]; s < subsets.first[size + 1]; s++) {
                 const uint32_t S = subsets.masks[s];
                 double attached = 0.0;
-                for (int i = 0; i < k; i++)
-                    if (S & (1u << i)) attached += w.weight[i * m + j] * D[S ^ (1u << i)];
+                for (int i = 0; i < k; i++) {
+                    const double weight = w.weight[i * m + j];
+                    if ((S & (1u << i)) && !(weight == 0.0 && w.zero_forbids)) attached += weight * D[S ^ (1u << i)];
+                }
                 D[S] = miss * D[S] + seen * attached;
             }
         if (smallest == 0) D[0] *= miss;

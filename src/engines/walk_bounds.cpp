@@ -1,191 +1,281 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Bounds of the full-permutation MVND walk: what a subtree of attachments
-// can hold at most, so that the walk may skip it.
+// Bounds of the MVND walk: what a subtree of attachments can hold at most,
+// and the budget that lets the walk leave such subtrees out.
+//
+// Why skipping is safe
+// --------------------
+// Notation. The pair has n shifts (rows) x_0 .. x_{n-1}; an attachment c
+// gives each row an atom (distinct atoms within a nucleus). Its term is
+//     T(c) = M(c) · (2π)^(-n/2) · det(Σ)^(-1/2) · exp(-Q/2),
+// Σ the n × n covariance of the chosen atoms as the model's work matrix
+// takes it, Q = eᵀ Σ⁻¹ e with e the shifts minus the atoms' means, and M(c)
+// the product over the type's atoms of 1 - miss (observed) or miss
+// (missing). A node of the walk at depth d fixes the atoms of rows
+// 0 .. d - 1 (the set P); its completions give atoms to the rest, R. The
+// walk carries the Cholesky factor of the rows of P: q_d, the sum of their
+// squared z-scores, and l_d, the sum of the logarithms of their pivots.
+// Skipping is used only when the type's whole covariance C (as the work
+// matrix takes it, which is symmetric: for full permutations by
+// construction, for selected ones only when the statistics are) is clearly
+// positive definite, so every Σ is too.
+//
+// 1. The partial form bounds every completion (Schur complement). Split Σ
+//    into the blocks of P and R. Then
+//        Q = q_d + e_Rᵀ S⁻¹ e_R,   S = Σ_RR - Σ_RP Σ_PP⁻¹ Σ_PR,
+//    where e_R = x_R - m_R holds the shifts of R minus their conditional
+//    means given P, and S, the Schur complement, is their conditional
+//    covariance, positive definite. So Q >= q_d. For an atom b, the walk
+//    knows both from the cached solve of b's covariances against the rows of
+//    P (path.factor, path.gram): m_b = mean_b + Σ_k f_k(b) z_k and
+//    s_b = C_bb - Σ_k f_k(b)² (given_mean, 1 / given_inverse).
+// 2. One row of the rest bounds the whole rest. For a positive definite S
+//    and any vector y, yᵀ S⁻¹ y >= y_j² / S_jj for every j: the least value
+//    of the form over y with y_j fixed is y_j² / S_jj, the marginal of a
+//    Gaussian. Row j's term depends only on its own atom b, as
+//    (x_j - m_b)² / s_b, so with its least value over the row's free
+//    candidates (the nearest free atom in conditional z-score),
+//        Q >= q_d + F_d,   F_d = max over rows j of R of min over free
+//                                candidates b of (x_j - m_b)² / s_b,
+//    for every completion. (least_rest_form computes F_d, for full
+//    permutations only: selected walks are short and the conditional means
+//    cost them more than they save. Elsewhere, and in the quick test before
+//    the conditional means exist, F_d = 0.)
+// 3. A variance given all other atoms bounds every conditional variance
+//    from below. ln det Σ = l_d + Σ over rows j of R of ln p_j, where p_j
+//    is the variance of row j's atom given P and the rows of R before j.
+//    Those atoms are some of the type's other atoms, and a Gaussian
+//    variance never grows when one conditions on more variables, so
+//    p_j >= v_b = 1 / (C⁻¹)_bb for row j's atom b, and
+//        ln det Σ >= l_d + L_d,   L_d = Σ over rows j of R of the least
+//                                       ln v_b over j's candidates
+//    (bounds.rest_log_variance; v_b is formed in correlation units, see 8).
+// 4. The missing-rate factor: an atom of P is observed, a factor 1 - miss;
+//    any other atom gives 1 - miss or miss, at most max(miss, 1 - miss):
+//        M(c) <= M_d = Π over atoms of P of (1 - miss)
+//                      × Π over the other atoms of max(miss, 1 - miss).
+//    Hence every completion's term is at most
+//        B_d = M_d (2π)^(-n/2) exp(-(q_d + F_d + l_d + L_d) / 2).
+// 5. The budget adds up to at most 1e-13 of the pair's score. Let N be the
+//    pair's attachments (completions[0]; for selected permutations the
+//    product of the rows' candidate counts, at least the attachments) and
+//    N_d those below a node (for selected permutations again the product
+//    over its rows, which is at least the sum over its children, so that
+//    disjoint subtrees and visited leaves together count at most N). A walk
+//    keeps, in visiting order, `passed`, the completions of what it has
+//    finished (1 per attachment scored, N_d per subtree skipped), and
+//    `spent`, the sum over skipped subtrees of N_d B_d / S_t, where S_t is a
+//    lower bound of the score when the subtree was skipped (every term is
+//    positive, so the terms added so far are one; a part of a split walk
+//    adds the sum of the rounds before it). It skips a subtree only if
+//        spent + N_d B_d / S_t <= σ (passed + N_d),   σ = 1e-13 / N,
+//    so spent <= σ passed at all times: the budget of every completion
+//    passed so far, spent or still available. The skipped terms add up to
+//    at most Σ N_d B_d <= S Σ N_d B_d / S_t = S spent <= S σ N = 1e-13 S,
+//    S the final score, since S_t <= S and passed <= N at the end. Each part
+//    of a split walk has its own passed and spent over disjoint
+//    completions, so the sum over the parts obeys the same bound.
+// 6. Underflow: when the density's exponent bound
+//        -(q_d + F_d + l_d + L_d) / 2 - (n/2) ln 2π
+//    is below -750, every term's exp() is 0 in double precision (the
+//    smallest subnormal double is exp(-744.4)) and the term M · 0 is 0:
+//    skipping leaves the sum exactly as it was.
+// 7. Overflow: a term with M = 0 and a density that overflows is 0 × ∞, not
+//    a number, in the enumeration. The budget skips a subtree only when the
+//    density's exponent bound is below 700, where no density overflows.
+// 8. Extreme scales. The bounds are formed in correlation units, each
+//    correlation as C_ab / σ_a / σ_b with σ = √C_aa, never as
+//    C_ab / √(C_aa C_bb): the product of two variances overflows near 1e155
+//    and is subnormal, losing digits, near 1e-162. v_b is C_bb times its
+//    share w_b = 1 / (R⁻¹)_bb of the correlations R, taken as
+//    ln C_bb + ln w_b; the comparison with the budget is made between
+//    logarithms, so neither a bound nor σ S_t underflows.
+// 9. Rounding. The inequalities hold exactly for the factor the walk
+//    computes, which is the exact Cholesky factor of Σ + ΔΣ with
+//    |ΔΣ_ab| <= γ_{n+1} σ_a σ_b (γ_k = ku / (1 - ku), u = 2⁻⁵³): in
+//    correlation units a perturbation of norm at most n γ_{n+1}, which moves
+//    a quadratic form or a log-determinant by a relative n γ_{n+1} ‖R⁻¹‖ to
+//    first order, and ‖R⁻¹‖ <= trace(R⁻¹) = Σ 1 / w_b. The exponent of B_d
+//    is raised by that much, with a factor 4 to spare (bounds.rounding), so
+//    that a bound computed in double precision still covers the terms the
+//    walk would compute. Where the covariance is nearly singular, trace(R⁻¹)
+//    is large and the allowance (and the loss of skipping) grows with it;
+//    double precision cannot promise the terms themselves to more than
+//    that relative accuracy, in this walk or in the straightforward
+//    enumeration.
+#include "engines/walk_bounds.h"
+
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
-#include "engines/assignment.h"
-#include "engines/walk_state.h"
 #include "input/failure.h"
+#include "linalg/thresholds.h"
 
 namespace {
 
-// Relative share of the pair's score that skipped subtrees may hold in total.
-const double skip_budget = 1e-13;
+// Below this exponent no density overflows, so a term whose missing-rate
+// factor is 0 is 0, never 0 × infinity.
+const double largest_safe_exponent = 700.0;
 
-// An exponent below this gives exp() == 0, whatever follows.
-const double zero_exponent = -750.0;
+const double ln_2 = std::log(2.0);
 
-// Least sum of squared z-scores of the rows from `depth` on: each takes the
-// nearest atom of its nucleus still free.
-double rest_z2(const row_walk_t &w, int depth) {
-    double sum = w.later_z2[depth];
-    const std::size_t m = w.used.size();
-    for (int j = depth; j < w.n && w.nucleus[j] == w.nucleus[depth]; j++) {
-        const nucleus_t &x = w.blocks[w.nucleus[j]];
-        const double *z2 = w.row_z2.data() + j * m;
-        double nearest = HUGE_VAL;
-        for (int a = x.first; a < x.first + x.atoms; a++)
-            if (!w.used[a]) nearest = std::min(nearest, z2[a]);
-        sum += nearest;
-    }
-    return sum;
-}
-
-}  // namespace
-
-// True when no completion below the first `depth` rows can matter: every
-// one underflows, or together they hold less than their share of the budget.
-// The quadratic form of a completion is at least the partial form of its
-// first rows, and at least its squared z-scores over the largest eigenvalue
-// of the correlations; its log-determinant at least the partial one plus the
-// rows' smallest conditional variances.
-bool may_skip(row_walk_t &w, int depth) {
-    if (!w.skipping) return false;
-    const int r = depth - 1;
-    const double q = depth > 0 ? w.q[r] : 0.0, log_det = depth > 0 ? w.log_det[r] : 0.0;
-    const double z2 = (depth > 0 ? w.z2[r] : 0.0) + (depth < w.n ? rest_z2(w, depth) : 0.0);
-    const double form = std::max(q, z2 / w.largest_eigenvalue);
-    const double exponent = (-form) * 0.5 - w.norm - 0.5 * (log_det + w.rest_log_var[depth]);
-    const double bound = (depth > 0 ? w.missing_bound[r] : w.all_missing_bound) * std::exp(exponent);
-    // Every term is positive, so the running sum bounds the pair's score from below.
-    if (exponent < zero_exponent || (w.sum > 0.0 && bound <= w.share_per_completion * w.sum)) {
-        w.counts.skipped += w.completions[depth];
-        return true;
-    }
-    return false;
-}
-
-namespace {
-
-// Lower bounds of the conditional variance of each atom given any other
-// atoms: its variance given all the others, 1 / (Σ⁻¹)[a][a] of the type's
-// whole covariance. False when that covariance is not positive definite.
-bool conditional_variances(row_walk_t &w, std::vector<double> &variance) {
-    const int m = w.s->H_num + w.s->C_num + w.s->N_num;
-    matrix_t<double> C, inv;
-    allocate_matrix(C, m, m, "(C)", "(C)[0]", __LINE__, __func__);
-    allocate_matrix(inv, m, m, "(inv)", "(inv)[0]", __LINE__, __func__);
-    for (int a = 0; a < m; a++)
-        for (int b = 0; b < m; b++) C[a][b] = w.pair_cov[a][b];
-    // Gershgorin: no eigenvalue of the correlations exceeds their largest row sum of magnitudes.
+// The correlations among the atoms, each formed from the two standard
+// deviations, never from the product of the two variances, which overflows
+// or underflows at extreme scales. False when a variance is not a positive
+// finite number.
+bool correlations(const walk_rows_t &rows, matrix_t<double> &correlation) {
+    const int m = rows.atoms;
+    std::vector<double> sd(m);
     for (int a = 0; a < m; a++) {
-        double row_sum = 0.0;
-        for (int b = 0; b < m; b++) row_sum += std::fabs(C[a][b]) / std::sqrt(C[a][a] * C[b][b]);
-        w.largest_eigenvalue = std::max(w.largest_eigenvalue, row_sum);
+        if (!(rows.variance[a] > 0.0) || !std::isfinite(rows.variance[a])) return false;
+        sd[a] = std::sqrt(rows.variance[a]);
     }
-    // Cholesky, then the inverse's diagonal from L⁻¹.
-    for (int r = 0; r < m; r++) {
+    allocate_matrix(correlation, m, m, "(correlation)", "(correlation)[0]", __LINE__, __func__);
+    for (int a = 0; a < m; a++)
+        for (int b = 0; b < m; b++) {
+            correlation[a][b] = a == b ? 1.0 : rows.pair_cov[a][b] / sd[a] / sd[b];
+            if (!std::isfinite(correlation[a][b])) return false;
+        }
+    return true;
+}
+
+// Conditional variance of each atom given all the other atoms, in
+// units of its own variance: 1 / (R⁻¹)[a][a] for the correlations R, by a
+// Cholesky decomposition of R and the inverse's diagonal from L⁻¹. False when
+// R is not clearly positive definite (a pivot lost in rounding counts as
+// singular, as in the walk).
+bool conditional_variance_shares(const matrix_t<double> &correlation, int m, std::vector<double> &share) {
+    matrix_t<double> L, inv;
+    allocate_matrix(L, m, m, "(L)", "(L)[0]", __LINE__, __func__);
+    allocate_matrix(inv, m, m, "(inv)", "(inv)[0]", __LINE__, __func__);
+    for (int r = 0; r < m; r++)
         for (int j = 0; j <= r; j++) {
-            double sum = C[r][j];
-            for (int k = 0; k < j; k++) sum -= C[r][k] * C[j][k];
+            double sum = correlation[r][j];
+            for (int k = 0; k < j; k++) sum -= L[r][k] * L[j][k];
             if (j < r) {
-                C[r][j] = sum / C[j][j];
+                L[r][j] = sum / L[j][j];
             } else {
-                // As in the walk, a pivot lost in the rounding of its
-                // variance counts as singular: that type's attachments are
-                // all visited, and the singular ones reported.
-                if (!(sum > 1e-10 * C[r][r]) || !std::isfinite(sum)) return false;
-                C[r][r] = std::sqrt(sum);
+                if (!(sum > pivot_tolerance) || !std::isfinite(sum)) return false;
+                L[r][r] = std::sqrt(sum);
             }
         }
-    }
     for (int c = 0; c < m; c++)
-        for (int r = 0; r < m; r++) {
+        for (int r = c; r < m; r++) {
             double sum = r == c ? 1.0 : 0.0;
-            for (int k = c; k < r; k++) sum -= C[r][k] * inv[k][c];
-            inv[r][c] = r < c ? 0.0 : sum / C[r][r];
+            for (int k = c; k < r; k++) sum -= L[r][k] * inv[k][c];
+            inv[r][c] = sum / L[r][r];
         }
-    variance.assign(m, 0.0);
+    share.assign(m, 0.0);
     for (int a = 0; a < m; a++) {
         double diagonal = 0.0;
         for (int r = a; r < m; r++) diagonal += inv[r][a] * inv[r][a];
-        variance[a] = 1.0 / diagonal;
-        if (!(variance[a] > 0.0) || !std::isfinite(variance[a])) return false;
+        share[a] = 1.0 / diagonal;
+        if (!(share[a] > 0.0) || !std::isfinite(share[a])) return false;
     }
     return true;
 }
 
-// Least sum of squared z-scores of all the rows of one nucleus over distinct atoms.
-double nucleus_least_z2(const row_walk_t &w, int first_row) {
-    const nucleus_t &x = w.blocks[w.nucleus[first_row]];
-    std::vector<double> cost;
-    int rows = 0;
-    for (int j = first_row; j < w.n && w.nucleus[j] == w.nucleus[first_row]; j++, rows++)
-        for (int a = x.first; a < x.first + x.atoms; a++) cost.push_back(w.row_z2[j * w.used.size() + a]);
-    return least_assignment_cost(cost, rows, x.atoms);
-}
-
 }  // namespace
 
-// Orders the nuclei by the least squared z-scores of their shifts over
-// distinct atoms, largest first: the walk meets the rows that rule out most
-// attachments first, where skipping saves most.
-void worst_nucleus_first(const row_walk_t &w, int order[NUCLEI]) {
-    double least[NUCLEI];
-    for (int k = 0; k < NUCLEI; k++) {
-        const nucleus_t &x = w.blocks[k];
-        std::vector<double> cost;
-        for (int i = 0; i < x.shifts; i++)
-            for (int a = x.first; a < x.first + x.atoms; a++) {
-                const double residual = x.values[i] - w.s->mean[a];
-                cost.push_back(residual * residual / w.s->cov[a][a]);
-                if (!std::isfinite(cost.back())) return;  // keep the plain order
-            }
-        least[k] = x.shifts > 0 ? least_assignment_cost(cost, x.shifts, x.atoms) : 0.0;
+void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds) {
+    const stat_data_t &s = *rows.s;
+    const int n = rows.n, m = rows.atoms;
+    if (rows.model == SELECTED_PERMUTATIONS && !symmetric_covariance(s)) return;
+    for (int a = 0; a < m; a++)
+        if (!(s.miss[a] >= 0.0 && s.miss[a] <= 1.0) || !std::isfinite(s.mean[a])) return;
+    for (const double x : rows.x)
+        if (!std::isfinite(x)) return;
+    matrix_t<double> correlation;
+    std::vector<double> share;
+    if (!correlations(rows, correlation) || !conditional_variance_shares(correlation, m, share)) return;
+
+    allocate_vector(bounds.log_seen_ratio, m, "log_seen_ratio", __LINE__, __func__);
+    std::vector<double> log_variance(m);
+    bounds.log_all_missing = 0.0;
+    for (int a = 0; a < m; a++) {
+        const double miss = s.miss[a], largest = std::max(miss, 1.0 - miss);
+        bounds.log_all_missing += std::log(largest);
+        bounds.log_seen_ratio[a] = std::log((1.0 - miss) / largest);
+        log_variance[a] = std::log(rows.variance[a]) + std::log(share[a]);
     }
-    std::stable_sort(order, order + NUCLEI, [&](int a, int b) { return least[a] > least[b]; });
+    // Per depth, from the last: the completions below a node and the least
+    // log-determinant of the rows below it.
+    allocate_vector(bounds.completions, n + 1, "completions", __LINE__, __func__);
+    allocate_vector(bounds.log_completions, n + 1, "log_completions", __LINE__, __func__);
+    allocate_vector(bounds.rest_log_variance, n + 1, "rest_log_variance", __LINE__, __func__);
+    int taken[NUCLEI] = {0, 0, 0};
+    std::vector<double> choices(n);
+    for (int r = 0; r < n; r++)
+        choices[r] = rows.model == FULL_PERMUTATIONS ? rows.blocks[rows.nucleus[r]].atoms - taken[rows.nucleus[r]]++
+                                                     : static_cast<double>(rows.candidates[r].size());
+    bounds.completions[n] = 1.0;
+    for (int depth = n - 1; depth >= 0; depth--) {
+        bounds.completions[depth] = bounds.completions[depth + 1] * choices[depth];
+        double least = HUGE_VAL;
+        for (const int a : rows.candidates[depth]) least = std::min(least, log_variance[a]);
+        bounds.rest_log_variance[depth] = bounds.rest_log_variance[depth + 1] + least;
+    }
+    for (int depth = 0; depth <= n; depth++) bounds.log_completions[depth] = std::log(bounds.completions[depth]);
+    bounds.share = skip_budget / bounds.completions[0];
+    bounds.log_share = std::log(bounds.share);
+    // Point 9 above.
+    double trace = 0.0;
+    for (int a = 0; a < m; a++) trace += 1.0 / share[a];
+    bounds.rounding = 4.0 * (n + 2) * (n + 2) * DBL_EPSILON * trace;
+    bounds.skipping = bounds.share > 0.0 && std::isfinite(bounds.rounding) && std::isfinite(bounds.rest_log_variance[0]);
+    bounds.conditional = bounds.skipping && rows.model == FULL_PERMUTATIONS;
 }
 
-// Skipping needs every term to be positive and bounded: missing rates within
-// [0, 1], finite statistics and shifts, and a positive definite covariance.
-void prepare_skipping(row_walk_t &w) {
-    const int m = w.s->H_num + w.s->C_num + w.s->N_num;
-    for (int a = 0; a < m; a++)
-        if (!(w.s->miss[a] >= 0.0 && w.s->miss[a] <= 1.0) || !std::isfinite(w.s->mean[a])) return;
-    for (const double x : w.x)
-        if (!std::isfinite(x)) return;
-    std::vector<double> variance;
-    if (!conditional_variances(w, variance)) return;
-
-    double smallest[NUCLEI];
-    for (int k = 0; k < NUCLEI; k++) {
-        smallest[k] = HUGE_VAL;
-        for (int j = 0; j < w.blocks[k].atoms; j++) smallest[k] = std::min(smallest[k], variance[w.blocks[k].first + j]);
-    }
-    // Per depth (rows assigned): completions below, and bounds for the rows below.
-    allocate_vector(w.row_z2, static_cast<std::size_t>(w.n) * m, "row_z2", __LINE__, __func__);
-    for (int r = 0; r < w.n; r++) {
-        const nucleus_t &x = w.blocks[w.nucleus[r]];
-        for (int a = x.first; a < x.first + x.atoms; a++) {
-            const double residual = w.x[r] - w.s->mean[a];
-            const double z2 = residual * residual / w.s->cov[a][a];
-            if (!std::isfinite(z2)) return;  // a shift too far for the bounds' arithmetic
-            w.row_z2[static_cast<std::size_t>(r) * m + a] = z2;
+double least_rest_form(const walk_rows_t &rows, walk_path_t &path, int depth) {
+    const int n = rows.n;
+    const double *given_mean = path.given_mean.data(), *given_inverse = path.given_inverse.data();
+    double *least = path.least.data();
+    for (int j = depth; j < n; j++) least[j] = HUGE_VAL;
+    // Every free atom of a row's nucleus is its candidate.
+    const int *free = path.free[depth], *first = rows.first_from[depth];
+    for (int i = 0; i < path.free_count[depth]; i++) {
+        const int b = free[i], k = rows.nucleus_of[b];
+        const double mean = given_mean[b], inverse = given_inverse[b];
+        const std::vector<int> &later = rows.rows_of[k];
+        for (std::size_t p = first[k]; p < later.size(); p++) {
+            const int j = later[p];
+            const double e = rows.x[j] - mean;
+            const double t = e * e * inverse;
+            least[j] = t < least[j] ? t : least[j];
         }
     }
-    w.completions.assign(w.n + 1, 1.0);
-    w.rest_log_var.assign(w.n + 1, 0.0);
-    w.later_z2.assign(w.n + 1, 0.0);
-    int taken[NUCLEI] = {0, 0, 0};
-    std::vector<double> choices(w.n);
-    for (int r = 0; r < w.n; r++) choices[r] = w.blocks[w.nucleus[r]].atoms - taken[w.nucleus[r]]++;
-    double later = 0.0;  // rows of nuclei after the one of the current depth
-    for (int depth = w.n - 1; depth >= 0; depth--) {
-        const int k = w.nucleus[depth];
-        if (depth + 1 < w.n && w.nucleus[depth + 1] != k) later = w.later_z2[depth + 1] + nucleus_least_z2(w, depth + 1);
-        w.later_z2[depth] = later;
-        w.completions[depth] = w.completions[depth + 1] * choices[depth];
-        w.rest_log_var[depth] = w.rest_log_var[depth + 1] + std::log(smallest[k]);
+    double form = 0.0;
+    for (int j = depth; j < n; j++) form = std::max(form, least[j]);
+    return form;
+}
+
+bool negligible_subtree(const walk_rows_t &rows, const walk_bounds_t &bounds, const walk_path_t &path, int depth,
+                        double rest_form, double log_score, walk_budget_t &budget) {
+    const int r = depth - 1;
+    const double q = depth > 0 ? path.q[r] : 0.0, log_det = depth > 0 ? path.log_det[r] : 0.0;
+    const double rest_log_det = bounds.rest_log_variance[depth];
+    const double allowance =
+        bounds.rounding * (0.5 * (q + rest_form + std::fabs(log_det) + std::fabs(rest_log_det)) + rows.norm);
+    const double density = -0.5 * (q + rest_form + log_det + rest_log_det) - rows.norm + allowance;
+    const double count = bounds.completions[depth];
+    if (density < underflow_exponent) {
+        budget.passed += count;
+        return true;
     }
-    const double total = w.completions[0];
-    w.seen_ratio.assign(m, 0.0);
-    for (int a = 0; a < m; a++) {
-        const double largest = std::max(w.s->miss[a], 1.0 - w.s->miss[a]);
-        w.all_missing_bound *= largest;
-        w.seen_ratio[a] = (1.0 - w.s->miss[a]) / largest;
+    if (!(density < largest_safe_exponent)) return false;
+    const double log_missing = depth > 0 ? path.log_missing[r] : bounds.log_all_missing;
+    const double log_ratio = log_missing + density + bounds.log_completions[depth] - log_score;
+    // What may be spent is at most share × (passed + count) <= share × 2 max(passed, count):
+    // a larger ratio never fits, and needs no exp().
+    while (budget.passed > budget.passed_mark) {
+        budget.passed_mark *= 2.0;
+        budget.log_passed_mark += ln_2;
     }
-    allocate_vector(w.missing_bound, w.n, "missing_bound", __LINE__, __func__);
-    w.share_per_completion = skip_budget / total;
-    w.skipping = true;
+    const double log_most = bounds.log_share + ln_2 + std::max(budget.log_passed_mark, bounds.log_completions[depth]);
+    if (!(log_ratio <= log_most)) return false;
+    const double ratio = std::exp(log_ratio);
+    if (!(budget.spent + ratio <= bounds.share * (budget.passed + count))) return false;
+    budget.spent += ratio;
+    budget.passed += count;
+    return true;
 }

@@ -21,6 +21,20 @@ struct run_ended {
 
 [[noreturn]] void end_run(int status);
 
+// While one lives on a thread, what fail, the locator line and the
+// allocation-failure report would write on standard error from that thread
+// is kept in `text` instead, so that work running in parallel can report the
+// message of the first failure in order, as a run on one thread prints it.
+struct error_capture_t {
+    std::string text;      // the messages kept, in the order they were raised
+    std::string *previous; // the capture this one hides, restored on destruction
+
+    error_capture_t();
+    ~error_capture_t();
+    error_capture_t(const error_capture_t &) = delete;
+    error_capture_t &operator=(const error_capture_t &) = delete;
+};
+
 // Prints the message on standard error and ends the run with status 1.
 [[noreturn]] void fail(const char *format, ...) __attribute__((format(printf, 1, 2)));
 

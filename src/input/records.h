@@ -22,6 +22,7 @@ struct parameters_t {
     int select_perm_dep = 0;                       // 1: run the selected-permutation MVND model
     std::optional<std::string> table_fname;        // table of every score (--table); "-" is standard output
     std::optional<std::string> plot_fname;         // heat-map picture, SVG (--plot); "-" is standard output
+    int threads = 0;                               // threads of the model passes (--threads); 0 until given
 };
 
 struct stat_data_t {

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <memory>
 
+#include "linalg/thresholds.h"
+
 namespace {
 
 using vector_ptr = std::unique_ptr<gsl_vector, decltype(&gsl_vector_free)>;
@@ -40,5 +42,5 @@ double mahalanobis(const double *x, const double *mu, const matrix_t<double> &M,
 double gauss_proba(double x, double mean, double std_dev) {
     const double z = (x - mean) / std_dev;
     const double e = std::exp(z * (-0.5 * z));
-    return e / (std::sqrt(6.283185307179586) * std_dev);
+    return e / (std::sqrt(two_pi) * std_dev);
 }

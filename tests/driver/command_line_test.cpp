@@ -82,12 +82,36 @@ TEST(CommandLine, TableAndPictureTakeTheirValuesLikeTheFileOptions) {
 }
 
 TEST(CommandLine, MissingValueEndsTheRun) {
-    for (const char *option : {"-af", "-sf", "--table", "--plot"}) {
+    for (const char *option : {"-af", "-sf", "--table", "--plot", "--threads"}) {
         const parsed_t p = parse({"kestrin", "-cfpi", option});
         EXPECT_EQ(p.outcome.status, 1);
         EXPECT_EQ(p.outcome.err,
                   "Error: you should provide a value for the '" + std::string(option) + "' option.\n" + usage_text());
     }
+}
+
+TEST(CommandLine, ThreadsTakeAWholeNumberFromOneTo1024) {
+    const struct {
+        const char *value;
+        int threads;  // 0: rejected
+    } cases[] = {{"1", 1},  {"7", 7},  {"007", 7},   {"1024", 1024}, {"0", 0},   {"1025", 0},
+                 {"-2", 0}, {"+2", 0}, {" 2", 0},    {"2 ", 0},      {"2x", 0},  {"", 0},
+                 {"1.5", 0}, {"0x10", 0}, {"99999999999999999999999", 0}, {"-cfpd", 0}};
+    for (const auto &c : cases) {
+        const parsed_t p = parse({"kestrin", "--threads", c.value, "-cfpd"});
+        if (c.threads > 0) {
+            EXPECT_EQ(p.outcome.status, -1) << c.value << ": " << p.outcome.err;
+            EXPECT_EQ(p.params.threads, c.threads) << c.value;
+            EXPECT_EQ(p.params.full_perm_dep, 1) << c.value;
+        } else {
+            EXPECT_EQ(p.outcome.status, 1) << c.value;
+            EXPECT_EQ(p.outcome.out, "") << c.value;
+            EXPECT_EQ(p.outcome.err, "Error: the number of threads must be a whole number from 1 to 1024, not '" +
+                                         std::string(c.value) + "'.\n" + usage_text())
+                << c.value;
+        }
+    }
+    EXPECT_EQ(parse({"kestrin", "-cfpd"}).params.threads, 0);
 }
 
 TEST(CommandLine, LeftToRightDecidesBetweenHelpAndError) {

@@ -45,7 +45,7 @@ bool scores_agree(double fast, double reference) {
 }
 
 std::string report_of(data_t &data, proba_t proba) {
-    calculate_probas(data, proba, {});
+    calculate_probas(data, proba, {}, 1);
     testing::internal::CaptureStdout();
     print_probas(data);
     return testing::internal::GetCapturedStdout();

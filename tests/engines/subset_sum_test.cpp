@@ -7,7 +7,7 @@
 #include <numeric>
 #include <random>
 
-#include "engines/assignment.h"
+#include "engines/least_cost_assignment.h"
 #include "engines/subset_sum.h"
 
 namespace {
@@ -97,13 +97,13 @@ TEST(Assignment, LeastCostOfDistinctColumns) {
             for (int i = 0; i < rows; i++) total += cost[i * columns + order[i]];
             least = std::min(least, total);
         } while (std::next_permutation(order.begin(), order.end()));
-        EXPECT_NEAR(least_assignment_cost(cost, rows, columns), least, 1e-9) << rows << " × " << columns;
+        EXPECT_NEAR(least_cost_assignment(cost, rows, columns), least, 1e-9) << rows << " × " << columns;
     }
 }
 
 TEST(Assignment, NotANumberAmongTheCostsStillEnds) {
-    EXPECT_EQ(least_assignment_cost({NAN, 1.0, 2.0, NAN}, 2, 2), 3.0);
-    EXPECT_EQ(least_assignment_cost({NAN, NAN, NAN, NAN}, 2, 2), 0.0);
+    EXPECT_EQ(least_cost_assignment({NAN, 1.0, 2.0, NAN}, 2, 2), 3.0);
+    EXPECT_EQ(least_cost_assignment({NAN, NAN, NAN, NAN}, 2, 2), 0.0);
 }
 
 }  // namespace

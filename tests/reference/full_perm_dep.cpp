@@ -25,7 +25,7 @@ void place_order(mvnd_work_t &work, const full_walk_t &w, int first_row) {
 
 double full_perm_dep_proba(const value_data_t &v, const stat_data_t &s) {
     // Without shifts the density has order 0 and counts 1.
-    if (v.total_num == 0) return all_missing_proba(v, s);
+    if (v.total_num == 0) return all_missing(v, s);
 
     mvnd_work_t work;
     alloc_mvnd_work(work, v.total_num, __func__);

@@ -10,8 +10,8 @@ namespace reference {
 
 void make_full_walks(const value_data_t &v, const stat_data_t &s, full_walk_t walks[NUCLEI], const char *function) {
     static const char *const tag_names[NUCLEI] = {"H_tag", "C_tag", "N_tag"};
-    nucleus_t x[NUCLEI];
-    nuclei_of(v, s, x);
+    block_t x[NUCLEI];
+    blocks_of(v, s, x);
     for (int k = 0; k < NUCLEI; k++) {
         full_walk_t &w = walks[k];
         w.x = x[k];
@@ -47,7 +47,7 @@ void first_order(full_walk_t &w) { gsl_permutation_init(w.perm.get()); }
 bool next_order(full_walk_t &w) { return gsl_permutation_next(w.perm.get()) == GSL_SUCCESS; }
 
 double choice_missing_rate(const stat_data_t &s, const full_walk_t &w) {
-    return missing_rate_factor(s, w.x, [&](int j) { return w.tag[j] == 1; });
+    return missing_rate(s, w.x, [&](int j) { return w.tag[j] == 1; });
 }
 
 }  // namespace reference

@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
-#include "engines/factors.h"
+#include "reference/blocks.h"
 
 namespace reference {
 
 struct full_walk_t {
-    nucleus_t x;
+    block_t x;
     std::unique_ptr<gsl_permutation, decltype(&gsl_permutation_free)> perm{nullptr, gsl_permutation_free};
     std::vector<int> tag;  // 1 for each atom of the block chosen as observed
     std::unique_ptr<gsl_combination, decltype(&gsl_combination_free)> comb{nullptr, gsl_combination_free};

@@ -1,14 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Least-cost assignment of rows to distinct columns (the Hungarian method).
-#include "engines/assignment.h"
+//
+// Rows and columns are numbered from 1; column 0 is a scratch column that
+// holds the row being added. The method keeps potentials u (per row) and v
+// (per column) with these invariants, for every row already added and every
+// column j:
+//   - reduced costs are never negative: cost(i, j) - u[i] - v[j] >= 0;
+//   - a row and the column it owns have reduced cost 0 (the matching is
+//     tight);
+//   - v[j] never grows (each step only subtracts delta >= 0 from it), so
+//     v[j] <= 0.
+// Adding row i grows a tree of tight edges from it (Dijkstra on reduced
+// costs: least[j] is the least reduced cost that reaches column j, previous
+// the column it is reached from), raising u and lowering v by delta so that
+// the invariants hold, until a free column is reached; the owners are then
+// moved along the path. Why the result is the least cost: for any
+// assignment σ of the rows to distinct columns, by the first invariant
+//     Σ_i cost(i, σ(i)) >= Σ_i u[i] + Σ_i v[σ(i)],
+// with equality for the final matching, which is tight; each step adds
+// delta to the u of every row in the tree and takes it from the v of the
+// columns they own, so the scratch column, which takes part in every step,
+// ends with -v[0] equal to that matching's cost. (In exact arithmetic; the
+// walk uses the result only to order the nuclei, where rounding does no harm.)
+#include "engines/least_cost_assignment.h"
 
 #include <algorithm>
 #include <cmath>
 
-// Least total cost of giving each row a distinct column (rows <= columns),
-// by the Hungarian method with potentials; cost is rows × columns, row-major,
-// every entry finite and not negative.
-double least_assignment_cost(const std::vector<double> &cost, int rows, int columns) {
+double least_cost_assignment(const std::vector<double> &cost, int rows, int columns) {
     std::vector<double> u(rows + 1, 0.0), v(columns + 1, 0.0), least(columns + 1);
     std::vector<int> owner(columns + 1, 0), previous(columns + 1, 0);
     std::vector<char> done(columns + 1);

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A model pass: every spin system against every selected type, the pairs
+// (and the parts of large pairs) scored on one or more threads. Each result
+// goes to its own slot and the parts of a pair are added in a fixed order,
+// so the scores are the same for every number of threads.
+#pragma once
+
+#include <memory>
+
+#include "input/records.h"
+
+// Told, on the thread that runs the pass, how many spin systems are done, so
+// that the driver can show progress; the engines themselves never print.
+struct pass_progress_t {
+    void (*report)(void *context, int done, int total) = nullptr;
+    void *context = nullptr;
+};
+
+// A pair's score, whole, or as work done in rounds: release gives the
+// number of parts that follow those released before (0 when none are left),
+// once every part released before has run; the parts of a round may run in
+// any order on any thread, each writing only its own result; total adds the
+// results in a fixed order.
+struct pair_score_t {
+    double whole = 0.0;                         // the score, when there is no work left
+    std::shared_ptr<void> work;                 // what the parts share; empty for a whole score
+    int (*release)(void *work) = nullptr;
+    void (*run)(void *work, int part) = nullptr;
+    double (*total)(void *work) = nullptr;
+};
+
+using pair_scorer_t = pair_score_t (*)(const value_data_t &v, const stat_data_t &s);
+using pair_proba_t = double (*)(const value_data_t &v, const stat_data_t &s);
+
+// Scores every spin system against every selected type on `threads`
+// threads (1: on the calling thread). A type with fewer atoms of some
+// nucleus than the spin system has shifts scores 0 without the engine. A
+// fatal error ends the pass as it would on one thread: the message of the
+// first failing pair in order, then its status.
+void calculate_probas(data_t &data, pair_scorer_t scorer, const pass_progress_t &progress, int threads);
+void calculate_probas(data_t &data, pair_proba_t proba, const pass_progress_t &progress, int threads);
+
+// The whole score of a pair, its parts run one after the other.
+double score_in_order(const pair_score_t &score);

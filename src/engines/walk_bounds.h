@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Bounds of the MVND walk: the most that any completion of a path can add to
+// the pair's score, and the budget that decides when the subtree below the
+// path may be skipped. walk_bounds.cpp derives them.
+#pragma once
+
+#include <vector>
+
+#include "engines/walk_path.h"
+#include "engines/walk_rows.h"
+
+// Set up once per pair, read-only during the walk.
+struct walk_bounds_t {
+    bool skipping = false;                 // false: every attachment is visited
+    bool conditional = false;              // true: the bound uses the rows' conditional z-scores (full
+                                           // permutations; selected walks are too short to pay for them)
+    std::vector<double> completions;       // per depth d: attachments of rows d .. n - 1 below a node
+                                           // (at most, for selected permutations)
+    std::vector<double> log_completions;   // their logarithms
+    std::vector<double> rest_log_variance; // per depth: least log-determinant rows d .. n - 1 add, ln ppm²
+    std::vector<double> log_seen_ratio;    // per atom: ln((1 - miss) / max(miss, 1 - miss))
+    double log_all_missing = 0.0;          // ln of the product of max(miss, 1 - miss) over the type's atoms
+    double share = 0.0;                    // skip_budget / completions[0]: the budget of one completion
+    double log_share = 0.0;                // its logarithm
+    double rounding = 0.0;                 // relative allowance for the rounding of a bound's exponent
+};
+
+// What one walk has skipped so far, in visiting order.
+struct walk_budget_t {
+    double passed = 0.0;          // completions visited or skipped so far
+    double spent = 0.0;           // Σ over skipped subtrees of their bound over the score's lower bound at the time
+    double passed_mark = 1.0;     // a power of 2 at least passed
+    double log_passed_mark = 0.0; // its logarithm
+};
+
+// Sets up the bounds of the pair's walk; leaves skipping off when a term
+// could be negative, unbounded or not a number, or when the covariance is
+// not clearly positive definite (or, for selected permutations, not symmetric).
+void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds);
+
+// The largest, over rows depth .. n - 1, of the least squared z-score the
+// row can have at a free atom of its nucleus given the path's first `depth`
+// rows: a lower bound of the quadratic form those rows add (full
+// permutations). Reads the conditional means and variances that the walk
+// left for `depth`.
+double least_rest_form(const walk_rows_t &rows, walk_path_t &path, int depth);
+
+// True, and charged to the budget, when the subtree below the path's first
+// `depth` rows may be skipped: every completion in it underflows, or its
+// bound fits in the budget the walk has passed and not spent, against a
+// score of at least exp(log_score). rest_form is a lower bound of the form
+// the rows still to come add (0 when unknown).
+bool negligible_subtree(const walk_rows_t &rows, const walk_bounds_t &bounds, const walk_path_t &path, int depth,
+                        double rest_form, double log_score, walk_budget_t &budget);

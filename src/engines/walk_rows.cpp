@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Layout of the rows of one pair's MVND walk.
+#include "engines/walk_rows.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engines/least_cost_assignment.h"
+#include "input/failure.h"
+#include "linalg/thresholds.h"
+
+namespace {
+
+// Covariance between two type positions as the model's work matrix takes it
+// for a later row's atom a and an earlier row's atom b: between nuclei the
+// element of the later nucleus' atom; within a nucleus the element of the
+// earlier shift's atom (selected permutations) or of the smaller atom (full).
+double model_covariance(const stat_data_t &s, mvnd_model_t model, int a, int b) {
+    auto nucleus_of = [&](int t) { return t < s.H_num ? 0 : t < s.H_num + s.C_num ? 1 : 2; };
+    if (nucleus_of(a) != nucleus_of(b)) return nucleus_of(a) > nucleus_of(b) ? s.cov[a][b] : s.cov[b][a];
+    if (model == SELECTED_PERMUTATIONS) return s.cov[b][a];
+    return s.cov[std::min(a, b)][std::max(a, b)];
+}
+
+// Orders the nuclei by the least sum of squared z-scores of their shifts
+// over distinct atoms, largest first.
+void worst_nucleus_first(const nucleus_t blocks[NUCLEI], const stat_data_t &s, int order[NUCLEI]) {
+    double least[NUCLEI];
+    for (int k = 0; k < NUCLEI; k++) {
+        const nucleus_t &x = blocks[k];
+        std::vector<double> cost;
+        for (int i = 0; i < x.shifts; i++)
+            for (int a = x.first; a < x.first + x.atoms; a++) {
+                const double residual = x.values[i] - s.mean[a];
+                cost.push_back(residual * residual / s.cov[a][a]);
+                if (!std::isfinite(cost.back())) return;  // keep the plain order
+            }
+        least[k] = x.shifts > 0 ? least_cost_assignment(cost, x.shifts, x.atoms) : 0.0;
+    }
+    std::stable_sort(order, order + NUCLEI, [&](int a, int b) { return least[a] > least[b]; });
+}
+
+}  // namespace
+
+bool symmetric_covariance(const stat_data_t &s) {
+    const int atoms = s.H_num + s.C_num + s.N_num;
+    for (int a = 0; a < atoms; a++)
+        for (int b = 0; b < a; b++)
+            if (!(s.cov[a][b] == s.cov[b][a])) return false;
+    return true;
+}
+
+void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
+                       const row_candidates_t candidates[NUCLEI], walk_rows_t &rows) {
+    rows.s = &s;
+    rows.model = model;
+    rows.n = v.total_num;
+    rows.atoms = s.H_num + s.C_num + s.N_num;
+    nuclei_of(v, s, rows.blocks);
+    const int n = rows.n, m = rows.atoms;
+    rows.norm = (n * std::log(two_pi)) * 0.5;
+
+    int order[NUCLEI] = {H_NUCLEUS, C_NUCLEUS, N_NUCLEUS};
+    if (model == FULL_PERMUTATIONS) worst_nucleus_first(rows.blocks, s, order);
+    struct row_t {
+        int nucleus, shift;
+    };
+    std::vector<row_t> layout;
+    for (const int k : order)
+        for (int i = 0; i < rows.blocks[k].shifts; i++) layout.push_back({k, i});
+    // Within a nucleus the covariance then no longer follows the shift order,
+    // which only a symmetric covariance allows.
+    auto fewer_candidates = [&](const row_t &a, const row_t &b) {
+        return candidates[a.nucleus][a.shift].size() < candidates[b.nucleus][b.shift].size();
+    };
+    if (model == SELECTED_PERMUTATIONS && symmetric_covariance(s))
+        std::stable_sort(layout.begin(), layout.end(), fewer_candidates);
+
+    allocate_vector(rows.nucleus, n, "nucleus", __LINE__, __func__);
+    allocate_vector(rows.shift, n, "shift", __LINE__, __func__);
+    allocate_vector(rows.last_of_nucleus, n, "last_of_nucleus", __LINE__, __func__);
+    allocate_vector(rows.x, n, "x", __LINE__, __func__);
+    allocate_vector(rows.candidates, n, "candidates", __LINE__, __func__);
+    for (int r = 0; r < n; r++) {
+        const int k = layout[r].nucleus;
+        rows.nucleus[r] = k;
+        rows.shift[r] = layout[r].shift;
+        rows.x[r] = rows.blocks[k].values[layout[r].shift];
+        rows.candidates[r] = candidates[k][layout[r].shift];
+        rows.rows_of[k].push_back(r);
+    }
+    for (int k = 0; k < NUCLEI; k++)
+        if (!rows.rows_of[k].empty()) rows.last_of_nucleus[rows.rows_of[k].back()] = 1;
+    allocate_matrix(rows.first_from, n + 1, NUCLEI, "(first_from)", "(first_from)[0]", __LINE__, __func__);
+    for (int d = 0; d <= n; d++)
+        for (int k = 0; k < NUCLEI; k++) {
+            const std::vector<int> &of = rows.rows_of[k];
+            rows.first_from[d][k] = static_cast<int>(std::lower_bound(of.begin(), of.end(), d) - of.begin());
+        }
+    allocate_matrix(rows.wanted_after, n, m, "(wanted_after)", "(wanted_after)[0]", __LINE__, __func__);
+    for (int r = n - 2; r >= 0; r--) {
+        for (int a = 0; a < m; a++) rows.wanted_after[r][a] = rows.wanted_after[r + 1][a];
+        for (const int a : rows.candidates[r + 1]) rows.wanted_after[r][a] = 1;
+    }
+
+    allocate_vector(rows.nucleus_of, m, "nucleus_of", __LINE__, __func__);
+    allocate_vector(rows.mean, m, "mean", __LINE__, __func__);
+    allocate_vector(rows.variance, m, "variance", __LINE__, __func__);
+    allocate_matrix(rows.pair_cov, m, m, "(pair_cov)", "(pair_cov)[0]", __LINE__, __func__);
+    allocate_matrix(rows.cov_after, m, m, "(cov_after)", "(cov_after)[0]", __LINE__, __func__);
+    for (int a = 0; a < m; a++) {
+        rows.nucleus_of[a] = a < s.H_num ? H_NUCLEUS : a < s.H_num + s.C_num ? C_NUCLEUS : N_NUCLEUS;
+        rows.mean[a] = s.mean[a];
+        rows.variance[a] = s.cov[a][a];
+        for (int b = 0; b < m; b++) rows.pair_cov[a][b] = model_covariance(s, model, a, b);
+    }
+    for (int a = 0; a < m; a++)
+        for (int b = 0; b < m; b++) rows.cov_after[b][a] = rows.pair_cov[a][b];
+}

@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The model pass on 1, 2 and 7 threads: the same scores to the last bit,
+// the same first fatal error, and progress that only counts up to the total.
+#include "engines/model_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engines/engines.h"
+#include "engines/factors.h"
+#include "input/failure.h"
+#include "input/readers.h"
+#include "test_support.h"
+
+namespace {
+
+const int thread_counts[] = {1, 2, 7};
+
+// 2HZE with full atoms, cut to spin systems whose walks against PHE and TRP
+// are among the longest, so that some pairs are scored in parts.
+data_t long_walks() {
+    const std::string folder = KESTRIN_DATA_DIR "/";
+    parameters_t params;
+    params.input_atoms_fname = folder + "atoms_full.txt";
+    params.Corvane_fname = folder + "stats_full.txt";
+    data_t data;
+    FILE *in = fopen((folder + "protein_2hze_full_unk.xml").c_str(), "r");
+    const outcome_t o = run_captured([&] {
+        read_cs_to_analyse(params, data);
+        read_stats(params, data);
+        read_input_values(data, in);
+    });
+    if (in != nullptr) fclose(in);
+    EXPECT_EQ(o.status, -1) << o.err;
+    std::vector<value_data_t> kept;
+    for (const int spin : {3, 4, 5, 41, 49})
+        if (spin <= data.spin_num) kept.push_back(std::move(data.vdata[spin - 1]));
+    data.vdata = std::move(kept);
+    data.spin_num = static_cast<int>(data.vdata.size());
+    return data;
+}
+
+struct progress_log_t {
+    std::vector<int> done;
+    int total = 0;
+};
+
+void log_progress(void *context, int done, int total) {
+    progress_log_t &log = *static_cast<progress_log_t *>(context);
+    log.done.push_back(done);
+    log.total = total;
+}
+
+// Counts up, never past the total, and ends at it.
+void expect_counting_up(const progress_log_t &log, int spins, int threads) {
+    ASSERT_FALSE(log.done.empty()) << threads << " threads";
+    EXPECT_EQ(log.total, spins) << threads << " threads";
+    for (std::size_t i = 1; i < log.done.size(); i++) EXPECT_LE(log.done[i - 1], log.done[i]) << threads << " threads";
+    EXPECT_EQ(log.done.back(), spins) << threads << " threads";
+}
+
+TEST(ModelPass, ScoresAreTheSameOnAnyNumberOfThreads) {
+    data_t data = long_walks();
+    bool parts = false;
+    for (const value_data_t &v : data.vdata)
+        for (const stat_data_t &s : data.sdata)
+            if (v.total_num > 0 && !fails_count_test(v, s)) {
+                const pair_score_t score = full_perm_dep_score(v, s);
+                parts = parts || (score.work && score.release(score.work.get()) > 0);
+            }
+    ASSERT_TRUE(parts) << "no walk of the test data is scored in parts";
+
+    void (*const passes[])(data_t &, const pass_progress_t &, int) = {calculate_full_perm_dep_probas,
+                                                                       calculate_select_perm_dep_probas};
+    double (*const probas[])(const value_data_t &, const stat_data_t &) = {full_perm_dep_proba, select_perm_dep_proba};
+    for (int model = 0; model < 2; model++)
+        for (const int threads : thread_counts) {
+            progress_log_t log;
+            passes[model](data, {log_progress, &log}, threads);
+            expect_counting_up(log, data.spin_num, threads);
+            for (int i = 0; i < data.spin_num; i++)
+                for (int t = 0; t < data.type_num; t++) {
+                    const value_data_t &v = data.vdata[i];
+                    const double alone = fails_count_test(v, data.sdata[t]) ? 0.0 : probas[model](v, data.sdata[t]);
+                    EXPECT_EQ(v.proba[t], alone) << "model " << model << ", " << threads << " threads, spin system "
+                                                 << i + 1 << ", type " << t;
+                }
+        }
+}
+
+// A stand-in engine whose pairs fail where the spin system's first shift
+// says so: 1 fails at the start of type 1, 2 fails in part 2 of type 0,
+// 3 fails at the start of every type; others score in three parts.
+struct parts_t {
+    double code;     // the spin system's first shift
+    int atoms;       // the type's H atoms
+    int released = 0;
+    double results[3] = {0.0, 0.0, 0.0};
+};
+
+int release_three(void *work) {
+    parts_t &p = *static_cast<parts_t *>(work);
+    const int count = p.released == 0 ? 3 : 0;
+    p.released += count;
+    return count;
+}
+
+void run_part(void *work, int part) {
+    parts_t &p = *static_cast<parts_t *>(work);
+    if (p.code == 2.0 && p.atoms == 1 && part == 2) fail("part %d of a pair of code %g\n", part, p.code);
+    p.results[part] = p.code + p.atoms + part;
+}
+
+double add_parts(void *work) {
+    const parts_t &p = *static_cast<parts_t *>(work);
+    return p.results[0] + p.results[1] + p.results[2];
+}
+
+pair_score_t failing_engine(const value_data_t &v, const stat_data_t &s) {
+    const double code = v.H_val[0];
+    if ((code == 1.0 && s.H_num == 2) || code == 3.0) fail("start of a pair of code %g with %d H atoms\n", code, s.H_num);
+    pair_score_t score;
+    score.work = std::make_shared<parts_t>(parts_t{code, s.H_num});
+    score.release = release_three;
+    score.run = run_part;
+    score.total = add_parts;
+    return score;
+}
+
+data_t coded_spin_systems(const std::vector<double> &codes) {
+    data_t data;
+    data.type_num = 2;
+    for (const int atoms : {1, 2}) {
+        stat_data_t s;
+        s.H_num = s.atom_num = atoms;
+        data.sdata.push_back(std::move(s));
+    }
+    for (const double code : codes) {
+        value_data_t v;
+        v.H_val = {code};
+        v.H_num = v.total_num = 1;
+        v.proba.assign(2, -1.0);
+        data.vdata.push_back(std::move(v));
+    }
+    data.spin_num = static_cast<int>(codes.size());
+    return data;
+}
+
+TEST(ModelPass, TheFirstFailureInOrderEndsThePassOnAnyNumberOfThreads) {
+    const struct {
+        std::vector<double> codes;
+        std::string message;
+    } cases[] = {
+        {{0.0, 0.0, 1.0, 0.0, 3.0, 2.0}, "start of a pair of code 1 with 2 H atoms\n"},
+        {{0.0, 0.5, 2.0, 1.0, 0.0, 0.0}, "part 2 of a pair of code 2\n"},
+        {{0.0, 3.0, 0.5, 1.0, 0.0, 0.0}, "start of a pair of code 3 with 1 H atoms\n"},
+    };
+    for (const auto &c : cases)
+        for (const int threads : thread_counts) {
+            data_t data = coded_spin_systems(c.codes);
+            const outcome_t o = run_captured([&] { calculate_probas(data, failing_engine, {}, threads); });
+            EXPECT_EQ(o.status, 1) << c.message << threads << " threads";
+            EXPECT_EQ(o.err, c.message) << threads << " threads";
+            EXPECT_EQ(o.out, "") << threads << " threads";
+        }
+
+    for (const int threads : thread_counts) {
+        data_t data = coded_spin_systems({0.0, 0.5, 4.0});
+        progress_log_t log;
+        calculate_probas(data, failing_engine, {log_progress, &log}, threads);
+        expect_counting_up(log, 3, threads);
+        EXPECT_EQ(data.vdata[2].proba[1], (4.0 + 2) + (4.0 + 3) + (4.0 + 4)) << threads << " threads";
+        EXPECT_EQ(data.vdata[1].proba[0], (0.5 + 1) + (0.5 + 2) + (0.5 + 3)) << threads << " threads";
+    }
+}
+
+}  // namespace
