@@ -33,6 +33,14 @@ struct walker_t {
     double most = HUGE_VAL;        // the walk stops once it has scored more attachments than this
 };
 
+// True when row r may take atom a: the atom is free and, where an earlier
+// row has the same shift, larger than that row's atom, so that each set of
+// atoms given to equal shifts is walked in one order only.
+bool may_take(const walk_rows_t &rows, const walk_path_t &path, int r, int a) {
+    const int before = rows.same_before[r];
+    return !path.used[a] && (before < 0 || a > path.atom[before]);
+}
+
 // ln of a lower bound of the pair's score: every term is positive, so what
 // was added so far bounds the score from below. The logarithm is refreshed
 // when the bound has grown by a thousandth; an older one is smaller, still a
@@ -177,7 +185,7 @@ void visit_general(walker_t &w, int r) {
         return;
     }
     for (const int a : w.rows.candidates[r]) {
-        if (w.path.used[a] || w.counts.visited > w.most) continue;
+        if (!may_take(w.rows, w.path, r, a) || w.counts.visited > w.most) continue;
         w.path.atom[r] = a;
         w.path.used[a] = 1;
         visit_general(w, r + 1);
@@ -217,7 +225,7 @@ void descend(walker_t &w, int r) {
 void visit(walker_t &w, int r) {
     walk_path_t &path = w.path;
     for (const int a : w.rows.candidates[r]) {
-        if (path.used[a] || w.counts.visited > w.most) continue;
+        if (!may_take(w.rows, path, r, a) || w.counts.visited > w.most) continue;
         path.atom[r] = a;
         path.used[a] = 1;
         if (factor_row(w, r, a))
@@ -299,7 +307,7 @@ void replay(walker_t &w, const walk_part_t &part) {
 void record_parts(walker_t &w, int r, mvnd_walk_t &walk, int atoms[split_depth], bool first) {
     walk_path_t &path = w.path;
     for (const int a : w.rows.candidates[r]) {
-        if (path.used[a]) continue;
+        if (!may_take(w.rows, path, r, a)) continue;
         atoms[r] = a;
         path.atom[r] = a;
         path.used[a] = 1;
@@ -332,12 +340,15 @@ void record_parts(walker_t &w, int r, mvnd_walk_t &walk, int atoms[split_depth],
 }
 
 // The first choice of atoms for the first split_depth rows, or false when
-// one of them needs the general decomposition.
+// the first candidates leave a row none or one of them needs the general
+// decomposition.
 bool first_choice(walker_t &w, walk_part_t &part) {
     part.rows = split_depth;
     for (int r = 0; r < split_depth; r++) {
         const std::vector<int> &candidates = w.rows.candidates[r];
-        auto free = std::find_if(candidates.begin(), candidates.end(), [&](int a) { return !w.path.used[a]; });
+        auto free = std::find_if(candidates.begin(), candidates.end(),
+                                 [&](int a) { return may_take(w.rows, w.path, r, a); });
+        if (free == candidates.end()) return false;
         part.atoms[r] = *free;
         w.path.atom[r] = *free;
         w.path.used[*free] = 1;
@@ -419,7 +430,7 @@ double finish_mvnd_walk(const mvnd_walk_t &walk, walk_counts_t *counts) {
         total.skipped += part.counts.skipped;
     }
     if (counts != nullptr) *counts = total;
-    return sum;
+    return sum * walk.rows.repeats;
 }
 
 double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,

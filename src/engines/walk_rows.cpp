@@ -22,25 +22,82 @@ double model_covariance(const stat_data_t &s, mvnd_model_t model, int a, int b) 
     return s.cov[std::min(a, b)][std::max(a, b)];
 }
 
-// Orders the nuclei by the least sum of squared z-scores of their shifts
-// over distinct atoms, largest first.
-void worst_nucleus_first(const nucleus_t blocks[NUCLEI], const stat_data_t &s, int order[NUCLEI]) {
-    double least[NUCLEI];
+// Orders the nuclei by the attachments of their own shifts, fewest first,
+// ties by the least sum of squared z-scores of their shifts over distinct
+// atoms, largest first. A nucleus with few attachments high in the walk
+// costs few nodes, and the bounds skip the large nucleus below each of its
+// poor attachments at once; the other way round, every attachment of the
+// large nucleus would try each atom of the small one before skipping it.
+void fewest_attachments_first(const nucleus_t blocks[NUCLEI], const stat_data_t &s, int order[NUCLEI]) {
+    double attachments[NUCLEI], least[NUCLEI];
     for (int k = 0; k < NUCLEI; k++) {
         const nucleus_t &x = blocks[k];
+        attachments[k] = 1.0;
+        for (int i = 0; i < x.shifts; i++) attachments[k] *= x.atoms - i;
         std::vector<double> cost;
+        bool finite = true;
         for (int i = 0; i < x.shifts; i++)
             for (int a = x.first; a < x.first + x.atoms; a++) {
                 const double residual = x.values[i] - s.mean[a];
                 cost.push_back(residual * residual / s.cov[a][a]);
-                if (!std::isfinite(cost.back())) return;  // keep the plain order
+                finite = finite && std::isfinite(cost.back());
             }
-        least[k] = x.shifts > 0 ? least_cost_assignment(cost, x.shifts, x.atoms) : 0.0;
+        least[k] = x.shifts > 0 && finite ? least_cost_assignment(cost, x.shifts, x.atoms) : 0.0;
     }
-    std::stable_sort(order, order + NUCLEI, [&](int a, int b) { return least[a] > least[b]; });
+    std::stable_sort(order, order + NUCLEI, [&](int a, int b) {
+        return attachments[a] != attachments[b] ? attachments[a] < attachments[b] : least[a] > least[b];
+    });
+}
+
+// One shift of the pair, as a row of the walk.
+struct row_t {
+    int nucleus;  // its nucleus
+    int shift;    // its index among the nucleus' shifts
+};
+
+// Atoms of the shift's nucleus whose mean lies within three standard
+// deviations of it.
+int close_atoms(const nucleus_t &x, const stat_data_t &s, int shift) {
+    int count = 0;
+    for (int a = x.first; a < x.first + x.atoms; a++) {
+        const double residual = x.values[shift] - s.mean[a];
+        if (residual * residual < 9.0 * s.cov[a][a]) count++;
+    }
+    return count;
+}
+
+// Within each nucleus (the rows of one nucleus follow each other), the
+// shifts with the fewest close atoms first: the walk branches least near
+// its root and meets the shifts that rule out most attachments early.
+void most_constrained_first(const nucleus_t blocks[NUCLEI], const stat_data_t &s, std::vector<row_t> &layout) {
+    for (auto from = layout.begin(); from != layout.end();) {
+        const auto to = std::find_if(from, layout.end(), [&](const row_t &r) { return r.nucleus != from->nucleus; });
+        std::vector<int> close(blocks[from->nucleus].shifts);
+        for (auto r = from; r != to; ++r) close[r->shift] = close_atoms(blocks[r->nucleus], s, r->shift);
+        std::stable_sort(from, to, [&](const row_t &a, const row_t &b) { return close[a.shift] < close[b.shift]; });
+        from = to;
+    }
 }
 
 }  // namespace
+
+void equal_shifts(walk_rows_t &rows) {
+    const int n = rows.n;
+    rows.same_before.assign(n, -1);
+    rows.repeats = 1.0;
+    if (rows.model == SELECTED_PERMUTATIONS && !symmetric_covariance(*rows.s)) return;
+    for (int r = 0; r < n; r++) {
+        int group = 1;  // rows of the group up to r
+        for (int p = r - 1; p >= 0; p--) {
+            if (rows.nucleus[p] != rows.nucleus[r] || !(rows.x[p] == rows.x[r]) ||
+                rows.candidates[p] != rows.candidates[r])
+                continue;
+            if (rows.same_before[r] < 0) rows.same_before[r] = p;
+            group++;
+        }
+        rows.repeats *= group;
+    }
+}
 
 bool symmetric_covariance(const stat_data_t &s) {
     const int atoms = s.H_num + s.C_num + s.N_num;
@@ -61,10 +118,7 @@ void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t
     rows.norm = (n * std::log(two_pi)) * 0.5;
 
     int order[NUCLEI] = {H_NUCLEUS, C_NUCLEUS, N_NUCLEUS};
-    if (model == FULL_PERMUTATIONS) worst_nucleus_first(rows.blocks, s, order);
-    struct row_t {
-        int nucleus, shift;
-    };
+    if (model == FULL_PERMUTATIONS) fewest_attachments_first(rows.blocks, s, order);
     std::vector<row_t> layout;
     for (const int k : order)
         for (int i = 0; i < rows.blocks[k].shifts; i++) layout.push_back({k, i});
@@ -75,6 +129,7 @@ void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t
     };
     if (model == SELECTED_PERMUTATIONS && symmetric_covariance(s))
         std::stable_sort(layout.begin(), layout.end(), fewer_candidates);
+    if (model == FULL_PERMUTATIONS) most_constrained_first(rows.blocks, s, layout);
 
     allocate_vector(rows.nucleus, n, "nucleus", __LINE__, __func__);
     allocate_vector(rows.shift, n, "shift", __LINE__, __func__);
@@ -91,6 +146,7 @@ void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t
     }
     for (int k = 0; k < NUCLEI; k++)
         if (!rows.rows_of[k].empty()) rows.last_of_nucleus[rows.rows_of[k].back()] = 1;
+    equal_shifts(rows);
     allocate_matrix(rows.first_from, n + 1, NUCLEI, "(first_from)", "(first_from)[0]", __LINE__, __func__);
     for (int d = 0; d <= n; d++)
         for (int k = 0; k < NUCLEI; k++) {

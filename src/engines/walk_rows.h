@@ -23,6 +23,10 @@ struct walk_rows_t {
     std::vector<char> last_of_nucleus;       // 1 for the last row of its nucleus
     std::vector<double> x;                   // shift of each row, ppm
     std::vector<std::vector<int>> candidates;  // atoms each row may take, in visiting order
+    std::vector<int> same_before;            // per row: the last earlier row whose shift it may trade
+                                             // atoms with, or -1 (see equal_shifts)
+    double repeats = 1.0;                    // attachments each walked attachment stands for: Π k! over
+                                             // the groups of k rows with one shift
     matrix_t<char> wanted_after;             // n × atoms: [r][a] is 1 when a row after r may take atom a
     std::vector<int> rows_of[NUCLEI];        // rows of each nucleus, increasing
     matrix_t<int> first_from;                // (n + 1) × NUCLEI: [d][k] the place in rows_of[k] of its first row >= d
@@ -36,12 +40,24 @@ struct walk_rows_t {
 };
 
 // Lays out the pair's rows nucleus by nucleus: for full permutations the
-// nucleus whose shifts fit its atoms worst first, so that the walk meets the
-// rows that rule out most attachments first; for selected permutations with
+// nucleus with the fewest attachments first and, within a nucleus, the
+// shifts with the fewest close atoms first, so that the walk branches least
+// where it is shallow; for selected permutations with
 // a symmetric covariance the rows with fewest candidates first, so that the
 // walk branches near its leaves and shares the rows above them.
 void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
                        const row_candidates_t candidates[NUCLEI], walk_rows_t &rows);
+
+// Rows of one nucleus whose shifts are exactly equal (a spin system lists
+// the two ring protons of a phenylalanine as 7.130 7.130) trade atoms
+// without changing a term: the attachment gives the same atoms the same
+// values, so the covariance, the quadratic form and the missing atoms are
+// the same. The walk then takes only the attachments in which such rows
+// hold increasing atoms, and each stands for the k! orders of every group
+// of k. Only where nothing else tells the rows apart: the same candidates,
+// and a work matrix that does not depend on the shift order (full
+// permutations, or selected ones with a symmetric covariance).
+void equal_shifts(walk_rows_t &rows);
 
 // True when the type's covariance equals its transpose.
 bool symmetric_covariance(const stat_data_t &s);

@@ -100,7 +100,8 @@ std::vector<std::vector<double>> random_covariance(std::mt19937 &random, const s
 }
 
 // Random types (a few atoms per nucleus) and spin systems whose shifts lie
-// near some atom's mean, sometimes far from all, sometimes too many.
+// near some atom's mean, sometimes far from all, sometimes equal to the
+// one before, sometimes too many.
 data_t random_data(std::mt19937 &random) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     auto count = [&](int most) { return std::uniform_int_distribution<int>(0, most)(random); };
@@ -136,7 +137,9 @@ data_t random_data(std::mt19937 &random) {
             for (int j = 0; j < shifts; j++) {
                 const int a = atoms[k] > 0 ? first[k] + count(atoms[k] - 1) : -1;
                 const double near = a >= 0 ? s.mean[a] + 2.0 * s.std_dev[a] * (unit(random) - 0.5) : base[k];
-                values[k]->push_back(count(7) == 0 ? base[k] + 3 * spread[k] * unit(random) : near);
+                const double shift = count(7) == 0 ? base[k] + 3 * spread[k] * unit(random) : near;
+                // Spin systems list the shift of two alike atoms twice, to the digit.
+                values[k]->push_back(j > 0 && count(3) == 0 ? values[k]->back() : shift);
             }
         }
         v.H_num = static_cast<int>(v.H_val.size());

@@ -12,8 +12,10 @@ work=$(mktemp -d)
 session=kestrin_progress_$$
 trap 'tmux kill-session -t "$session" 2>/dev/null; rm -rf "$work"' EXIT
 
-# 2HZE's full-atom spin systems four times over: a pass of several seconds.
-for _ in 1 2 3 4; do cat "$data/protein_2hze_full_unk.xml"; done >"$work/input.xml"
+# 2HZE's full-atom spin systems 24 times over: a pass of several seconds on
+# two threads.
+for _ in $(seq 1 24); do cat "$data/protein_2hze_full_unk.xml"; done >"$work/input.xml"
+spins=$(grep -c '^<res' "$work/input.xml")
 "$bin" -cfpd --threads 1 -sf "$data/stats_full.txt" -af "$data/atoms_full.txt" <"$work/input.xml" \
   >"$work/expected" 2>"$work/stderr" || { echo "the redirected run failed"; exit 1; }
 [ -s "$work/stderr" ] && { echo "a redirected run wrote to standard error"; exit 1; }
@@ -24,7 +26,7 @@ for threads in 1 2; do
   tmux new-session -d -s "$session" -x 120 -y 10 "sh -c \"$run; sleep 30\""
   seen=no
   for _ in $(seq 1 1200); do
-    if tmux capture-pane -p -t "$session" | grep -q "kestrin -cfpd: [0-9]* of 424 spin systems, [0-9]* s"; then seen=yes; fi
+    if tmux capture-pane -p -t "$session" | grep -q "kestrin -cfpd: [0-9]* of $spins spin systems, [0-9]* s"; then seen=yes; fi
     [ -f "$work/finished" ] && break
     sleep 0.1
   done
