@@ -205,6 +205,10 @@ bool skip(walker_t &w, int depth, double rest_form) {
 
 void visit(walker_t &w, int r);
 
+// The conditional bound costs a pass over the free atoms for every row
+// below; a subtree of this many attachments or fewer is scored for less.
+const double few_completions = 6.0;
+
 // Row r has taken atom a and its factor row is complete: the attachment is
 // scored, or the rows below are walked unless they may be skipped.
 void descend(walker_t &w, int r) {
@@ -215,7 +219,8 @@ void descend(walker_t &w, int r) {
         add_factored_attachment(w);
     } else if (!skip(w, r + 1, 0.0)) {
         extend_factor(w, r);
-        if (!w.bounds.conditional || !skip(w, r + 1, least_rest_form(rows, path, r + 1))) {
+        if (!w.bounds.conditional || w.bounds.completions[r + 1] <= few_completions ||
+            !skip(w, r + 1, least_rest_form(rows, path, r + 1))) {
             if (r + 2 < rows.n) extend_gram(w, r);
             visit(w, r + 1);
         }
