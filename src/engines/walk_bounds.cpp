@@ -56,11 +56,13 @@
 //    Hence every completion's term is at most
 //        B_d = M_d (2π)^(-n/2) exp(-(q_d + F_d + l_d + L_d) / 2).
 // 5. The budget adds up to at most 1e-13 of the pair's score. Let N be the
-//    pair's attachments (completions[0]; for selected permutations the
-//    product of the rows' candidate counts, at least the attachments) and
-//    N_d those below a node (for selected permutations again the product
-//    over its rows, which is at least the sum over its children, so that
-//    disjoint subtrees and visited leaves together count at most N). A walk
+//    pair's attachments (completions[0]) and N_d those below a node at
+//    depth d. For selected permutations N_d is a bound: the product over
+//    rows r >= d of c_r, the candidates of row r less the earlier rows whose
+//    candidates all lie among them (those rows hold distinct atoms of row
+//    r's candidates, whichever they took). A node has at most c_d children,
+//    so N_d = c_d N_{d+1} is at least the sum over its children, and
+//    disjoint subtrees and visited leaves together count at most N. A walk
 //    keeps, in visiting order, `passed`, the completions of what it has
 //    finished (1 per attachment scored, N_d per subtree skipped), and
 //    `spent`, the sum over skipped subtrees of N_d B_d / S_t, where S_t is a
@@ -185,6 +187,21 @@ bool conditional_variance_shares(const matrix_t<double> &correlation, int m, std
     return true;
 }
 
+// At most how many atoms row r can take, whatever the rows before it took:
+// its candidates less one for each earlier row whose candidates all lie
+// among them (at least 1, still a bound where no attachment exists).
+double selected_choices(const walk_rows_t &rows, int r) {
+    std::vector<int> mine = rows.candidates[r];
+    std::sort(mine.begin(), mine.end());
+    int taken = 0;
+    for (int p = 0; p < r; p++) {
+        std::vector<int> theirs = rows.candidates[p];
+        std::sort(theirs.begin(), theirs.end());
+        if (std::includes(mine.begin(), mine.end(), theirs.begin(), theirs.end())) taken++;
+    }
+    return std::max(1.0, static_cast<double>(mine.size()) - taken);
+}
+
 }  // namespace
 
 void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds) {
@@ -217,7 +234,7 @@ void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds) {
     std::vector<double> choices(n);
     for (int r = 0; r < n; r++)
         choices[r] = rows.model == FULL_PERMUTATIONS ? rows.blocks[rows.nucleus[r]].atoms - taken[rows.nucleus[r]]++
-                                                     : static_cast<double>(rows.candidates[r].size());
+                                                     : selected_choices(rows, r);
     bounds.completions[n] = 1.0;
     for (int depth = n - 1; depth >= 0; depth--) {
         bounds.completions[depth] = bounds.completions[depth + 1] * choices[depth];

@@ -11,7 +11,7 @@ counts=$1
 data=$2
 failed=0
 # protein, then the attachments -cfpd and -cspd score today
-for today in "1huu 1135950 101749" "2hze 1327080 153224"; do
+for today in "1huu 1135950 91022" "2hze 1327080 129475"; do
   set -- $today
   most=$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.0f", 1.2 * (a > b ? a : b) }')
   report=$("$counts" --most "$most" -af "$data/atoms_full.txt" -sf "$data/stats_full.txt" \
