@@ -26,9 +26,15 @@ double select_perm_dep_proba(const value_data_t &v, const stat_data_t &s);
 void calculate_select_perm_dep_probas(data_t &data, const pass_progress_t &progress = {}, int threads = 1);
 
 // The MVND models as the passes call them: a large walk leaves parts that
-// may run on other threads.
+// may run on other threads. The passes set up what the walks read of each
+// type once (prepare_mvnd_type) and pass it with every pair of the type.
 pair_score_t full_perm_dep_score(const value_data_t &v, const stat_data_t &s);
 pair_score_t select_perm_dep_score(const value_data_t &v, const stat_data_t &s);
+struct mvnd_type_t;
+pair_score_t full_perm_dep_score(const value_data_t &v, const stat_data_t &s,
+                                 const std::shared_ptr<const mvnd_type_t> &type);
+pair_score_t select_perm_dep_score(const value_data_t &v, const stat_data_t &s,
+                                   const std::shared_ptr<const mvnd_type_t> &type);
 
 // full_perm_dep_proba and select_perm_dep_proba that also report the
 // attachments their walk visited and skipped; a walk stops, its score cut

@@ -211,7 +211,7 @@ void score_pairs(data_t &data, Start start, const pass_progress_t &progress, int
 
 }  // namespace
 
-void calculate_probas(data_t &data, pair_scorer_t scorer, const pass_progress_t &progress, int threads) {
+void calculate_probas(data_t &data, const pair_scorer_t &scorer, const pass_progress_t &progress, int threads) {
     score_pairs(data, scorer, progress, threads);
 }
 

@@ -5,6 +5,7 @@
 // so the scores are the same for every number of threads.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "input/records.h"
@@ -29,7 +30,7 @@ struct pair_score_t {
     double (*total)(void *work) = nullptr;
 };
 
-using pair_scorer_t = pair_score_t (*)(const value_data_t &v, const stat_data_t &s);
+using pair_scorer_t = std::function<pair_score_t(const value_data_t &v, const stat_data_t &s)>;
 using pair_proba_t = double (*)(const value_data_t &v, const stat_data_t &s);
 
 // Scores every spin system against every selected type on `threads`
@@ -37,7 +38,7 @@ using pair_proba_t = double (*)(const value_data_t &v, const stat_data_t &s);
 // nucleus than the spin system has shifts scores 0 without the engine. A
 // fatal error ends the pass as it would on one thread: the message of the
 // first failing pair in order, then its status.
-void calculate_probas(data_t &data, pair_scorer_t scorer, const pass_progress_t &progress, int threads);
+void calculate_probas(data_t &data, const pair_scorer_t &scorer, const pass_progress_t &progress, int threads);
 void calculate_probas(data_t &data, pair_proba_t proba, const pass_progress_t &progress, int threads);
 
 // The whole score of a pair, its parts run one after the other.

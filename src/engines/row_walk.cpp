@@ -61,14 +61,16 @@ double log_score(walker_t &w) {
 bool factor_row(walker_t &w, int r, int a) {
     const walk_rows_t &rows = w.rows;
     walk_path_t &path = w.path;
-    const double pivot = rows.variance[a] - path.gram_at(r)[static_cast<std::size_t>(a) * rows.atoms + a];
-    if (!(pivot > pivot_tolerance * rows.variance[a])) return false;
+    const walk_type_t &type = *rows.type;
+    const double pivot = type.variance[a] - path.gram_at(r)[static_cast<std::size_t>(a) * rows.atoms + a];
+    if (!(pivot > pivot_tolerance * type.variance[a])) return false;
     path.diagonal[r] = std::sqrt(pivot);
-    path.z[r] = (rows.x[r] - rows.mean[a] - path.gram_z[r][a]) / path.diagonal[r];
+    path.z[r] = (rows.x[r] - type.mean[a] - path.gram_z[r][a]) / path.diagonal[r];
     path.q[r] = (r > 0 ? path.q[r - 1] : 0.0) + path.z[r] * path.z[r];
     path.log_det[r] = (r > 0 ? path.log_det[r - 1] : 0.0) + std::log(pivot);
     if (w.bounds.skipping)
-        path.log_missing[r] = (r > 0 ? path.log_missing[r - 1] : w.bounds.log_all_missing) + w.bounds.log_seen_ratio[a];
+        path.log_missing[r] = (r > 0 ? path.log_missing[r - 1] : w.bounds.type->log_all_missing) +
+                              w.bounds.type->log_seen_ratio[a];
     return true;
 }
 
@@ -85,7 +87,8 @@ void extend_factor(walker_t &w, int r) {
         if (from[i] != a && wanted[from[i]]) free[count++] = from[i];
     path.free_count[r + 1] = count;
     const double diagonal = path.diagonal[r], z = path.z[r];
-    const double *cov = w.rows.cov_after[a], *mean = w.rows.mean.data(), *variance = w.rows.variance.data();
+    const walk_type_t &type = *w.rows.type;
+    const double *cov = type.cov_after[a], *mean = type.mean.data(), *variance = type.variance.data();
     const double *gram = path.gram_at(r), *products = gram + static_cast<std::size_t>(a) * m;
     double *next = path.gram_at(r + 1), *factor = path.factor[r];
     const double *gram_z = path.gram_z[r];
@@ -151,6 +154,7 @@ void add_general_attachment(walker_t &w) {
     const walk_rows_t &rows = w.rows;
     general_scratch_t &g = w.general;
     const int n = rows.n;
+    if (g.order.empty()) allocate_general_scratch(n, g);
     const std::vector<int> &atom = w.path.atom;
     std::vector<int> &order = g.order;
     for (int r = 0; r < n; r++) order[r] = r;
@@ -163,7 +167,7 @@ void add_general_attachment(walker_t &w) {
         g.values[i] = rows.x[r];
         g.means[i] = rows.s->mean[a];
         g.cov[i][i] = rows.s->cov[a][a];
-        for (int k = 0; k < i; k++) g.cov[i][k] = g.cov[k][i] = rows.pair_cov[a][atom[order[k]]];
+        for (int k = 0; k < i; k++) g.cov[i][k] = g.cov[k][i] = rows.type->pair_cov[a][atom[order[k]]];
     }
     double hl = 0.5 * lu_matrix_log_determinant(g.cov, n);
     lu_decomposition_mat_inv(g.cov, n, g.inv_cov);
@@ -259,9 +263,15 @@ struct walk_part_t {
 
 }  // namespace
 
-// One pair's walk: its rows and bounds, shared read-only by its parts; the
-// sum and counts of its first subtree; and the parts still to run.
+struct mvnd_type_t {
+    walk_type_t layout;
+    type_bounds_t bounds;
+};
+
+// One pair's walk: its type, rows and bounds, shared read-only by its parts;
+// the sum and counts of its first subtree; and the parts still to run.
 struct mvnd_walk_t {
+    std::shared_ptr<const mvnd_type_t> type;
     walk_rows_t rows;
     walk_bounds_t bounds;
     double most = HUGE_VAL;    // each walk stops once it has scored more attachments than this
@@ -277,15 +287,13 @@ namespace {
 // variances are their own (0 where that bound is not used).
 double root_form(walker_t &w) { return w.bounds.conditional ? least_rest_form(w.rows, w.path, 0) : 0.0; }
 
-// A fresh walker over the pair, with its own path and scratch.
+// A fresh walker over the pair, with its own path and scratch (the general
+// decomposition's only once a path needs it).
 struct walk_scratch_t {
     walk_path_t path;
     general_scratch_t general;
 
-    explicit walk_scratch_t(const walk_rows_t &rows) {
-        allocate_walk_path(rows, path);
-        allocate_general_scratch(rows.n, general);
-    }
+    explicit walk_scratch_t(const walk_rows_t &rows) { allocate_walk_path(rows, path); }
 };
 
 walker_t walker_over(const mvnd_walk_t &walk, walk_scratch_t &scratch, double known) {
@@ -369,31 +377,41 @@ bool first_choice(walker_t &w, walk_part_t &part) {
 
 }  // namespace
 
-std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
+std::shared_ptr<const mvnd_type_t> prepare_mvnd_type(const stat_data_t &s, mvnd_model_t model) {
+    auto type = std::make_shared<mvnd_type_t>();
+    prepare_walk_type(s, model, type->layout);
+    prepare_type_bounds(type->layout, type->bounds);
+    return type;
+}
+
+std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_ptr<const mvnd_type_t> type,
                                              const row_candidates_t candidates[NUCLEI], double most) {
     auto walk = std::make_shared<mvnd_walk_t>();
+    walk->type = std::move(type);
     walk->most = most;
-    lay_out_walk_rows(v, s, model, candidates, walk->rows);
-    prepare_walk_bounds(walk->rows, walk->bounds);
+    lay_out_walk_rows(v, walk->type->layout, candidates, walk->rows);
+    prepare_walk_bounds(walk->rows, walk->type->bounds, walk->bounds);
     const walk_rows_t &rows = walk->rows;
     const bool split = walk->bounds.skipping && rows.n >= split_depth + 3 &&
                        walk->bounds.completions[0] >= split_completions;
-    walk_scratch_t scratch(rows);
-    walker_t w = walker_over(*walk, scratch, 0.0);
-    walk_part_t first;
-    if (split && first_choice(w, first)) {
-        // The first subtree, then the other choices against its sum.
-        descend(w, split_depth - 1);
-        walk->first_sum = w.sum;
-        walk_scratch_t fresh(rows);
-        walker_t choices = walker_over(*walk, fresh, w.sum);
-        choices.budget = w.budget;
-        int atoms[split_depth];
-        if (!skip(choices, 0, root_form(choices))) record_parts(choices, 0, *walk, atoms, true);
-        walk->counts = w.counts;
-        walk->counts.skipped += choices.counts.skipped;
-        for (walk_part_t &part : walk->parts) part.sum = 0.0;
-        return walk;
+    if (split) {
+        walk_scratch_t scratch(rows);
+        walker_t w = walker_over(*walk, scratch, 0.0);
+        walk_part_t first;
+        if (first_choice(w, first)) {
+            // The first subtree, then the other choices against its sum.
+            descend(w, split_depth - 1);
+            walk->first_sum = w.sum;
+            walk_scratch_t fresh(rows);
+            walker_t choices = walker_over(*walk, fresh, w.sum);
+            choices.budget = w.budget;
+            int atoms[split_depth];
+            if (!skip(choices, 0, root_form(choices))) record_parts(choices, 0, *walk, atoms, true);
+            walk->counts = w.counts;
+            walk->counts.skipped += choices.counts.skipped;
+            for (walk_part_t &part : walk->parts) part.sum = 0.0;
+            return walk;
+        }
     }
     walk_scratch_t whole(rows);
     walker_t all = walker_over(*walk, whole, 0.0);
@@ -440,7 +458,7 @@ double finish_mvnd_walk(const mvnd_walk_t &walk, walk_counts_t *counts) {
 
 double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
                            const row_candidates_t candidates[NUCLEI], walk_counts_t *counts, double most) {
-    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, s, model, candidates, most);
+    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, prepare_mvnd_type(s, model), candidates, most);
     for (int first = 0, count; (count = release_walk_parts(*walk)) > 0; first += count)
         for (int i = first; i < first + count; i++) {
             walk_counts_t so_far;

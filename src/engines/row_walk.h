@@ -21,13 +21,18 @@ enum mvnd_model_t {
 
 // Attachments scored and skipped by one walk.
 struct walk_counts_t {
-    double visited = 0;  // completed attachments scored
-    double skipped = 0;  // attachments left out in skipped subtrees (at most, for selected permutations)
+    double visited = 0;  // completed attachments scored (one order of each set of equal shifts' atoms)
+    double skipped = 0;  // attachments left out in skipped subtrees (at most)
 };
 
 // Candidate atoms (type positions) of each shift of each nucleus, the most
 // plausible first: the walk meets a good attachment early and can skip against it.
 using row_candidates_t = std::vector<std::vector<int>>;
+
+// What the walks of one type read, the same for every spin system: set up
+// once per type and model, shared read-only by the walks of its pairs.
+struct mvnd_type_t;
+std::shared_ptr<const mvnd_type_t> prepare_mvnd_type(const stat_data_t &s, mvnd_model_t model);
 
 // Sum over the attachments of the pair's n >= 1 shifts to their candidates.
 // Skipped subtrees hold less than a relative 1e-13 of the sum in total;
@@ -46,7 +51,7 @@ double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_mod
 // before; finish_mvnd_walk adds the results in a fixed order, so the sum is
 // the same however the parts ran.
 struct mvnd_walk_t;
-std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
+std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_ptr<const mvnd_type_t> type,
                                              const row_candidates_t candidates[NUCLEI], double most = HUGE_VAL);
 int release_walk_parts(mvnd_walk_t &walk);
 void run_walk_part(mvnd_walk_t &walk, int part);

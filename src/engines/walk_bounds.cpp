@@ -135,17 +135,17 @@ const double ln_2 = std::log(2.0);
 // deviations, never from the product of the two variances, which overflows
 // or underflows at extreme scales. False when a variance is not a positive
 // finite number.
-bool correlations(const walk_rows_t &rows, matrix_t<double> &correlation) {
-    const int m = rows.atoms;
+bool correlations(const walk_type_t &type, matrix_t<double> &correlation) {
+    const int m = type.atoms;
     std::vector<double> sd(m);
     for (int a = 0; a < m; a++) {
-        if (!(rows.variance[a] > 0.0) || !std::isfinite(rows.variance[a])) return false;
-        sd[a] = std::sqrt(rows.variance[a]);
+        if (!(type.variance[a] > 0.0) || !std::isfinite(type.variance[a])) return false;
+        sd[a] = std::sqrt(type.variance[a]);
     }
     allocate_matrix(correlation, m, m, "(correlation)", "(correlation)[0]", __LINE__, __func__);
     for (int a = 0; a < m; a++)
         for (int b = 0; b < m; b++) {
-            correlation[a][b] = a == b ? 1.0 : rows.pair_cov[a][b] / sd[a] / sd[b];
+            correlation[a][b] = a == b ? 1.0 : type.pair_cov[a][b] / sd[a] / sd[b];
             if (!std::isfinite(correlation[a][b])) return false;
         }
     return true;
@@ -204,27 +204,38 @@ double selected_choices(const walk_rows_t &rows, int r) {
 
 }  // namespace
 
-void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds) {
-    const stat_data_t &s = *rows.s;
-    const int n = rows.n, m = rows.atoms;
-    if (rows.model == SELECTED_PERMUTATIONS && !symmetric_covariance(s)) return;
+void prepare_type_bounds(const walk_type_t &type, type_bounds_t &bounds) {
+    const stat_data_t &s = *type.s;
+    const int m = type.atoms;
+    bounds.usable = false;
+    if (type.model == SELECTED_PERMUTATIONS && !type.symmetric) return;
     for (int a = 0; a < m; a++)
         if (!(s.miss[a] >= 0.0 && s.miss[a] <= 1.0) || !std::isfinite(s.mean[a])) return;
-    for (const double x : rows.x)
-        if (!std::isfinite(x)) return;
     matrix_t<double> correlation;
     std::vector<double> share;
-    if (!correlations(rows, correlation) || !conditional_variance_shares(correlation, m, share)) return;
+    if (!correlations(type, correlation) || !conditional_variance_shares(correlation, m, share)) return;
 
     allocate_vector(bounds.log_seen_ratio, m, "log_seen_ratio", __LINE__, __func__);
-    std::vector<double> log_variance(m);
+    allocate_vector(bounds.log_variance, m, "log_variance", __LINE__, __func__);
     bounds.log_all_missing = 0.0;
+    bounds.inverse_trace = 0.0;
     for (int a = 0; a < m; a++) {
         const double miss = s.miss[a], largest = std::max(miss, 1.0 - miss);
         bounds.log_all_missing += std::log(largest);
         bounds.log_seen_ratio[a] = std::log((1.0 - miss) / largest);
-        log_variance[a] = std::log(rows.variance[a]) + std::log(share[a]);
+        bounds.log_variance[a] = std::log(type.variance[a]) + std::log(share[a]);
+        bounds.inverse_trace += 1.0 / share[a];
     }
+    bounds.usable = true;
+}
+
+void prepare_walk_bounds(const walk_rows_t &rows, const type_bounds_t &type, walk_bounds_t &bounds) {
+    const int n = rows.n;
+    bounds.type = &type;
+    if (!type.usable) return;
+    for (const double x : rows.x)
+        if (!std::isfinite(x)) return;
+    const std::vector<double> &log_variance = type.log_variance;
     // Per depth, from the last: the completions below a node and the least
     // log-determinant of the rows below it.
     allocate_vector(bounds.completions, n + 1, "completions", __LINE__, __func__);
@@ -246,9 +257,7 @@ void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds) {
     bounds.share = skip_budget / bounds.completions[0];
     bounds.log_share = std::log(bounds.share);
     // Point 9 above.
-    double trace = 0.0;
-    for (int a = 0; a < m; a++) trace += 1.0 / share[a];
-    bounds.rounding = 4.0 * (n + 2) * (n + 2) * DBL_EPSILON * trace;
+    bounds.rounding = 4.0 * (n + 2) * (n + 2) * DBL_EPSILON * type.inverse_trace;
     bounds.skipping = bounds.share > 0.0 && std::isfinite(bounds.rounding) && std::isfinite(bounds.rest_log_variance[0]);
     bounds.conditional = bounds.skipping && rows.model == FULL_PERMUTATIONS;
 }
@@ -261,7 +270,7 @@ double least_rest_form(const walk_rows_t &rows, walk_path_t &path, int depth) {
     // Every free atom of a row's nucleus is its candidate.
     const int *free = path.free[depth], *first = rows.first_from[depth];
     for (int i = 0; i < path.free_count[depth]; i++) {
-        const int b = free[i], k = rows.nucleus_of[b];
+        const int b = free[i], k = rows.type->nucleus_of[b];
         const double mean = given_mean[b], inverse = given_inverse[b];
         const std::vector<int> &later = rows.rows_of[k];
         for (std::size_t p = first[k]; p < later.size(); p++) {
@@ -290,7 +299,7 @@ bool negligible_subtree(const walk_rows_t &rows, const walk_bounds_t &bounds, co
         return true;
     }
     if (!(density < largest_safe_exponent)) return false;
-    const double log_missing = depth > 0 ? path.log_missing[r] : bounds.log_all_missing;
+    const double log_missing = depth > 0 ? path.log_missing[r] : bounds.type->log_all_missing;
     const double log_ratio = log_missing + density + bounds.log_completions[depth] - log_score;
     // What may be spent is at most share × (passed + count) <= share × 2 max(passed, count):
     // a larger ratio never fits, and needs no exp().

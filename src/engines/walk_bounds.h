@@ -9,8 +9,21 @@
 #include "engines/walk_path.h"
 #include "engines/walk_rows.h"
 
+// What the bounds read of the type, the same for every spin system: set up
+// once per type and model.
+struct type_bounds_t {
+    bool usable = false;                   // the missing rates lie in [0, 1], the means are finite and
+                                           // the covariance is clearly positive definite (and, for
+                                           // selected permutations, symmetric)
+    std::vector<double> log_variance;      // per atom: ln of its variance given all the other atoms, ln ppm²
+    std::vector<double> log_seen_ratio;    // per atom: ln((1 - miss) / max(miss, 1 - miss))
+    double log_all_missing = 0.0;          // ln of the product of max(miss, 1 - miss) over the type's atoms
+    double inverse_trace = 0.0;            // trace of the inverse of the correlations
+};
+
 // Set up once per pair, read-only during the walk.
 struct walk_bounds_t {
+    const type_bounds_t *type = nullptr;   // what they read of the type
     bool skipping = false;                 // false: every attachment is visited
     bool conditional = false;              // true: the bound uses the rows' conditional z-scores (full
                                            // permutations; selected walks are too short to pay for them)
@@ -18,8 +31,6 @@ struct walk_bounds_t {
                                            // (at most, for selected permutations)
     std::vector<double> log_completions;   // their logarithms
     std::vector<double> rest_log_variance; // per depth: least log-determinant rows d .. n - 1 add, ln ppm²
-    std::vector<double> log_seen_ratio;    // per atom: ln((1 - miss) / max(miss, 1 - miss))
-    double log_all_missing = 0.0;          // ln of the product of max(miss, 1 - miss) over the type's atoms
     double share = 0.0;                    // skip_budget / completions[0]: the budget of one completion
     double log_share = 0.0;                // its logarithm
     double rounding = 0.0;                 // relative allowance for the rounding of a bound's exponent
@@ -33,10 +44,13 @@ struct walk_budget_t {
     double log_passed_mark = 0.0; // its logarithm
 };
 
+// Sets up what the bounds read of a type, once per type and model.
+void prepare_type_bounds(const walk_type_t &type, type_bounds_t &bounds);
+
 // Sets up the bounds of the pair's walk; leaves skipping off when a term
-// could be negative, unbounded or not a number, or when the covariance is
-// not clearly positive definite (or, for selected permutations, not symmetric).
-void prepare_walk_bounds(const walk_rows_t &rows, walk_bounds_t &bounds);
+// could be negative, unbounded or not a number: the type's bounds are not
+// usable, or a shift is not a finite number.
+void prepare_walk_bounds(const walk_rows_t &rows, const type_bounds_t &type, walk_bounds_t &bounds);
 
 // The largest, over rows depth .. n - 1, of the least squared z-score the
 // row can have at a free atom of its nucleus given the path's first `depth`

@@ -29,8 +29,8 @@ void allocate_walk_path(const walk_rows_t &rows, walk_path_t &path) {
             for (const int b : rows.candidates[r]) wanted = wanted || b == a;
         if (!wanted) continue;
         path.free[0][count++] = a;
-        path.given_mean[a] = rows.mean[a];
-        path.given_inverse[a] = rows.variance[a] > 0.0 ? 1.0 / rows.variance[a] : 0.0;
+        path.given_mean[a] = rows.type->mean[a];
+        path.given_inverse[a] = rows.type->variance[a] > 0.0 ? 1.0 / rows.type->variance[a] : 0.0;
     }
     path.free_count[0] = count;
     for (int k = 0; k < NUCLEI; k++) path.missing[k] = nucleus_missing_rate(rows, path, k);

@@ -85,7 +85,7 @@ void equal_shifts(walk_rows_t &rows) {
     const int n = rows.n;
     rows.same_before.assign(n, -1);
     rows.repeats = 1.0;
-    if (rows.model == SELECTED_PERMUTATIONS && !symmetric_covariance(*rows.s)) return;
+    if (rows.model == SELECTED_PERMUTATIONS && !rows.type->symmetric) return;
     for (int r = 0; r < n; r++) {
         int group = 1;  // rows of the group up to r
         for (int p = r - 1; p >= 0; p--) {
@@ -107,12 +107,35 @@ bool symmetric_covariance(const stat_data_t &s) {
     return true;
 }
 
-void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
-                       const row_candidates_t candidates[NUCLEI], walk_rows_t &rows) {
+void prepare_walk_type(const stat_data_t &s, mvnd_model_t model, walk_type_t &type) {
+    type.s = &s;
+    type.model = model;
+    const int m = type.atoms = s.H_num + s.C_num + s.N_num;
+    type.symmetric = symmetric_covariance(s);
+    allocate_vector(type.nucleus_of, m, "nucleus_of", __LINE__, __func__);
+    allocate_vector(type.mean, m, "mean", __LINE__, __func__);
+    allocate_vector(type.variance, m, "variance", __LINE__, __func__);
+    allocate_matrix(type.pair_cov, m, m, "(pair_cov)", "(pair_cov)[0]", __LINE__, __func__);
+    allocate_matrix(type.cov_after, m, m, "(cov_after)", "(cov_after)[0]", __LINE__, __func__);
+    for (int a = 0; a < m; a++) {
+        type.nucleus_of[a] = a < s.H_num ? H_NUCLEUS : a < s.H_num + s.C_num ? C_NUCLEUS : N_NUCLEUS;
+        type.mean[a] = s.mean[a];
+        type.variance[a] = s.cov[a][a];
+        for (int b = 0; b < m; b++) type.pair_cov[a][b] = model_covariance(s, model, a, b);
+    }
+    for (int a = 0; a < m; a++)
+        for (int b = 0; b < m; b++) type.cov_after[b][a] = type.pair_cov[a][b];
+}
+
+void lay_out_walk_rows(const value_data_t &v, const walk_type_t &type, const row_candidates_t candidates[NUCLEI],
+                       walk_rows_t &rows) {
+    const stat_data_t &s = *type.s;
+    const mvnd_model_t model = type.model;
+    rows.type = &type;
     rows.s = &s;
     rows.model = model;
     rows.n = v.total_num;
-    rows.atoms = s.H_num + s.C_num + s.N_num;
+    rows.atoms = type.atoms;
     nuclei_of(v, s, rows.blocks);
     const int n = rows.n, m = rows.atoms;
     rows.norm = (n * std::log(two_pi)) * 0.5;
@@ -127,7 +150,7 @@ void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t
     auto fewer_candidates = [&](const row_t &a, const row_t &b) {
         return candidates[a.nucleus][a.shift].size() < candidates[b.nucleus][b.shift].size();
     };
-    if (model == SELECTED_PERMUTATIONS && symmetric_covariance(s))
+    if (model == SELECTED_PERMUTATIONS && type.symmetric)
         std::stable_sort(layout.begin(), layout.end(), fewer_candidates);
     if (model == FULL_PERMUTATIONS) most_constrained_first(rows.blocks, s, layout);
 
@@ -158,18 +181,4 @@ void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t
         for (int a = 0; a < m; a++) rows.wanted_after[r][a] = rows.wanted_after[r + 1][a];
         for (const int a : rows.candidates[r + 1]) rows.wanted_after[r][a] = 1;
     }
-
-    allocate_vector(rows.nucleus_of, m, "nucleus_of", __LINE__, __func__);
-    allocate_vector(rows.mean, m, "mean", __LINE__, __func__);
-    allocate_vector(rows.variance, m, "variance", __LINE__, __func__);
-    allocate_matrix(rows.pair_cov, m, m, "(pair_cov)", "(pair_cov)[0]", __LINE__, __func__);
-    allocate_matrix(rows.cov_after, m, m, "(cov_after)", "(cov_after)[0]", __LINE__, __func__);
-    for (int a = 0; a < m; a++) {
-        rows.nucleus_of[a] = a < s.H_num ? H_NUCLEUS : a < s.H_num + s.C_num ? C_NUCLEUS : N_NUCLEUS;
-        rows.mean[a] = s.mean[a];
-        rows.variance[a] = s.cov[a][a];
-        for (int b = 0; b < m; b++) rows.pair_cov[a][b] = model_covariance(s, model, a, b);
-    }
-    for (int a = 0; a < m; a++)
-        for (int b = 0; b < m; b++) rows.cov_after[b][a] = rows.pair_cov[a][b];
 }

@@ -10,9 +10,28 @@
 #include "engines/row_walk.h"
 #include "input/matrix.h"
 
+// What a walk reads of its type, the same for every spin system: set up once
+// per type and model and shared, read-only, by the walks of all its pairs.
+struct walk_type_t {
+    const stat_data_t *s = nullptr;          // the type
+    mvnd_model_t model = FULL_PERMUTATIONS;
+    int atoms = 0;                           // the type's atoms
+    bool symmetric = false;                  // the covariance equals its transpose
+    std::vector<int> nucleus_of;             // nucleus of each atom
+    std::vector<double> mean;                // mean shift of each atom, ppm
+    std::vector<double> variance;            // variance of each atom, ppm²
+    matrix_t<double> pair_cov;               // [a][b]: covariance the work matrix takes between a later
+                                             // row's atom a and an earlier row's atom b, ppm²
+    matrix_t<double> cov_after;              // [b][a] = pair_cov[a][b], so that a step reads one row of it
+};
+
+// Sets up what the walks of the type read under the model.
+void prepare_walk_type(const stat_data_t &s, mvnd_model_t model, walk_type_t &type);
+
 // A row is one shift of the spin system; it takes one atom (a type
 // position) among its candidates. Row r is the r-th the walk takes.
 struct walk_rows_t {
+    const walk_type_t *type = nullptr;       // the type's atoms, means and covariances
     const stat_data_t *s = nullptr;          // the type
     mvnd_model_t model = FULL_PERMUTATIONS;
     int n = 0;                               // rows: the pair's shifts
@@ -30,12 +49,6 @@ struct walk_rows_t {
     matrix_t<char> wanted_after;             // n × atoms: [r][a] is 1 when a row after r may take atom a
     std::vector<int> rows_of[NUCLEI];        // rows of each nucleus, increasing
     matrix_t<int> first_from;                // (n + 1) × NUCLEI: [d][k] the place in rows_of[k] of its first row >= d
-    std::vector<int> nucleus_of;             // nucleus of each atom
-    std::vector<double> mean;                // mean shift of each atom, ppm
-    std::vector<double> variance;            // variance of each atom, ppm²
-    matrix_t<double> pair_cov;               // [a][b]: covariance the work matrix takes between a later
-                                             // row's atom a and an earlier row's atom b, ppm²
-    matrix_t<double> cov_after;              // [b][a] = pair_cov[a][b], so that a step reads one row of it
     double norm = 0.0;                       // 0.5 × n × ln(2π)
 };
 
@@ -45,8 +58,8 @@ struct walk_rows_t {
 // where it is shallow; for selected permutations with
 // a symmetric covariance the rows with fewest candidates first, so that the
 // walk branches near its leaves and shares the rows above them.
-void lay_out_walk_rows(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
-                       const row_candidates_t candidates[NUCLEI], walk_rows_t &rows);
+void lay_out_walk_rows(const value_data_t &v, const walk_type_t &type, const row_candidates_t candidates[NUCLEI],
+                       walk_rows_t &rows);
 
 // Rows of one nucleus whose shifts are exactly equal (a spin system lists
 // the two ring protons of a phenylalanine as 7.130 7.130) trade atoms
