@@ -25,6 +25,7 @@ struct walker_t {
     walk_path_t &path;
     general_scratch_t &general;
     double sum = 0.0;              // the terms of this walk, added in visiting order
+    double lost = 0.0;             // what the additions to sum lost to rounding (Neumaier)
     double known = 0.0;            // a lower bound of the pair's score from outside this walk
     double logged = 0.0;           // the lower bound whose logarithm log_score holds
     double log_score = -HUGE_VAL;  // ln(logged)
@@ -136,11 +137,22 @@ double term(const walker_t &w, double density) {
     return density * (missing[N_NUCLEUS] * (missing[H_NUCLEUS] * missing[C_NUCLEUS]));
 }
 
+// Adds a term with Neumaier's compensation: a walk adds millions of terms,
+// and a plain sum would drift by their count times the rounding unit.
+void add_term(walker_t &w, double value) {
+    const double sum = w.sum + value;
+    w.lost += std::fabs(w.sum) >= std::fabs(value) ? (w.sum - sum) + value : (value - sum) + w.sum;
+    w.sum = sum;
+}
+
+// The walk's terms added up.
+double total_of(const walker_t &w) { return w.sum + w.lost; }
+
 // A completed attachment whose rows are positive definite.
 void add_factored_attachment(walker_t &w) {
     const int n = w.rows.n;
     const double d = w.path.q[n - 1], hl = 0.5 * w.path.log_det[n - 1];
-    w.sum += term(w, std::exp(((-d) * 0.5 - w.rows.norm) - hl));
+    add_term(w, term(w, std::exp(((-d) * 0.5 - w.rows.norm) - hl)));
     w.counts.visited++;
     w.budget.passed++;
 }
@@ -177,7 +189,7 @@ void add_general_attachment(walker_t &w) {
         hl = -hl;
     }
     for (int k = 0; k < NUCLEI; k++) w.path.missing[k] = nucleus_missing_rate(rows, w.path, k);
-    w.sum += term(w, std::exp(((-d) * 0.5 - rows.norm) - hl));
+    add_term(w, term(w, std::exp(((-d) * 0.5 - rows.norm) - hl)));
     w.counts.visited++;
     w.budget.passed++;
 }
@@ -297,7 +309,7 @@ struct walk_scratch_t {
 };
 
 walker_t walker_over(const mvnd_walk_t &walk, walk_scratch_t &scratch, double known) {
-    return walker_t{walk.rows, walk.bounds, scratch.path, scratch.general, 0.0, known, 0.0, -HUGE_VAL, {}, {}, walk.most};
+    return walker_t{walk.rows, walk.bounds, scratch.path, scratch.general, 0.0, 0.0, known, 0.0, -HUGE_VAL, {}, {}, walk.most};
 }
 
 // Gives the first rows the part's atoms again, completing the factor for
@@ -401,7 +413,7 @@ std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_
         if (first_choice(w, first)) {
             // The first subtree, then the other choices against its sum.
             descend(w, split_depth - 1);
-            walk->first_sum = w.sum;
+            walk->first_sum = total_of(w);
             walk_scratch_t fresh(rows);
             walker_t choices = walker_over(*walk, fresh, w.sum);
             choices.budget = w.budget;
@@ -416,7 +428,7 @@ std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_
     walk_scratch_t whole(rows);
     walker_t all = walker_over(*walk, whole, 0.0);
     if (!skip(all, 0, root_form(all))) visit(all, 0);
-    walk->first_sum = all.sum;
+    walk->first_sum = total_of(all);
     walk->counts = all.counts;
     return walk;
 }
@@ -440,7 +452,7 @@ void run_walk_part(mvnd_walk_t &walk, int i) {
         visit_general(w, part.rows);
     else
         descend(w, r);
-    part.sum = w.sum;
+    part.sum = total_of(w);
     part.counts = w.counts;
 }
 
