@@ -187,19 +187,21 @@ bool conditional_variance_shares(const matrix_t<double> &correlation, int m, std
     return true;
 }
 
-// At most how many atoms row r can take, whatever the rows before it took:
-// its candidates less one for each earlier row whose candidates all lie
-// among them (at least 1, still a bound where no attachment exists).
-double selected_choices(const walk_rows_t &rows, int r) {
-    std::vector<int> mine = rows.candidates[r];
-    std::sort(mine.begin(), mine.end());
-    int taken = 0;
-    for (int p = 0; p < r; p++) {
-        std::vector<int> theirs = rows.candidates[p];
-        std::sort(theirs.begin(), theirs.end());
-        if (std::includes(mine.begin(), mine.end(), theirs.begin(), theirs.end())) taken++;
+// At most how many atoms each row can take, whatever the rows before it
+// took: its candidates less one for each earlier row whose candidates all
+// lie among them (at least 1, still a bound where no attachment exists).
+std::vector<double> selected_choices(const walk_rows_t &rows) {
+    const int n = rows.n;
+    std::vector<std::vector<int>> sorted(rows.candidates.begin(), rows.candidates.end());
+    for (std::vector<int> &candidates : sorted) std::sort(candidates.begin(), candidates.end());
+    std::vector<double> choices(n);
+    for (int r = 0; r < n; r++) {
+        int taken = 0;
+        for (int p = 0; p < r; p++)
+            if (std::includes(sorted[r].begin(), sorted[r].end(), sorted[p].begin(), sorted[p].end())) taken++;
+        choices[r] = std::max(1.0, static_cast<double>(sorted[r].size()) - taken);
     }
-    return std::max(1.0, static_cast<double>(mine.size()) - taken);
+    return choices;
 }
 
 }  // namespace
@@ -242,10 +244,9 @@ void prepare_walk_bounds(const walk_rows_t &rows, const type_bounds_t &type, wal
     allocate_vector(bounds.log_completions, n + 1, "log_completions", __LINE__, __func__);
     allocate_vector(bounds.rest_log_variance, n + 1, "rest_log_variance", __LINE__, __func__);
     int taken[NUCLEI] = {0, 0, 0};
-    std::vector<double> choices(n);
-    for (int r = 0; r < n; r++)
-        choices[r] = rows.model == FULL_PERMUTATIONS ? rows.blocks[rows.nucleus[r]].atoms - taken[rows.nucleus[r]]++
-                                                     : selected_choices(rows, r);
+    std::vector<double> choices = rows.model == FULL_PERMUTATIONS ? std::vector<double>(n) : selected_choices(rows);
+    if (rows.model == FULL_PERMUTATIONS)
+        for (int r = 0; r < n; r++) choices[r] = rows.blocks[rows.nucleus[r]].atoms - taken[rows.nucleus[r]]++;
     bounds.completions[n] = 1.0;
     for (int depth = n - 1; depth >= 0; depth--) {
         bounds.completions[depth] = bounds.completions[depth + 1] * choices[depth];
