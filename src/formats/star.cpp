@@ -127,6 +127,8 @@ private:
 
 class star_parser_t {
 public:
+    static constexpr std::size_t max_loop_levels = 8;  // real files nest two; the bound keeps recursion shallow
+
     explicit star_parser_t(const std::string &text) : tokens_(text) {}
 
     star_file_t parse() {
@@ -205,27 +207,67 @@ private:
     }
 
     // A loop ends at stop_, or, as in CIF, at the next heading, tag or loop.
+    // A loop may nest others (NMR-STAR 2.1 does, for ambiguous
+    // assignments): "loop_ tags loop_ tags ..." declares one level each, and
+    // every packet of a level is followed by the packets of the level below,
+    // which a stop_ ends. Only the outermost level's rows are kept.
     void read_loop() {
         star_loop_t loop;
         loop.line = current_.line;
         star_frame_t &into = frame();
-        advance();
-        while (current_.kind == token_kind::tag) {
-            loop.tags.push_back(current_.text);
+        std::vector<std::size_t> level_tags;  // tags declared by each level, outermost first
+        do {
+            const long line = current_.line;
             advance();
+            std::size_t count = 0;
+            for (; current_.kind == token_kind::tag; count++) {
+                if (level_tags.empty()) loop.tags.push_back(current_.text);
+                advance();
+            }
+            if (count == 0) throw format_error(line, "loop_ without tags");
+            if (level_tags.size() == max_loop_levels)
+                throw format_error(line, "loops nested more than " + std::to_string(max_loop_levels) + " deep");
+            level_tags.push_back(count);
+        } while (current_.kind == token_kind::loop);
+
+        if (level_tags.size() == 1) {
+            while (current_.kind == token_kind::value) {
+                loop.values.push_back({current_.text, current_.line, current_.quoted});
+                advance();
+            }
+            if (loop.values.size() % loop.tags.size() != 0)
+                throw format_error(loop.line, "the loop of " + std::to_string(loop.tags.size()) + " columns holds " +
+                                                  std::to_string(loop.values.size()) +
+                                                  " values, which is not a whole number of rows");
+        } else {
+            read_nested_packets(loop, level_tags, 0);
         }
-        if (current_.kind == token_kind::loop) throw format_error(current_.line, "nested loops are not read");
-        if (loop.tags.empty()) throw format_error(loop.line, "loop_ without tags");
-        while (current_.kind == token_kind::value) {
-            loop.values.push_back({current_.text, current_.line, current_.quoted});
-            advance();
-        }
-        if (loop.values.size() % loop.tags.size() != 0)
-            throw format_error(loop.line, "the loop of " + std::to_string(loop.tags.size()) + " columns holds " +
-                                              std::to_string(loop.values.size()) +
-                                              " values, which is not a whole number of rows");
         if (current_.kind == token_kind::stop) advance();
         into.loops.push_back(std::move(loop));
+    }
+
+    // The packets of one level of a nested loop, each followed by those of
+    // the level below; the level ends at its stop_ (the outermost also at
+    // anything that is not a value). Values of inner levels are skipped.
+    void read_nested_packets(star_loop_t &loop, const std::vector<std::size_t> &level_tags, std::size_t level) {
+        while (current_.kind == token_kind::value) {
+            const long line = current_.line;
+            for (std::size_t i = 0; i < level_tags[level]; i++) {
+                if (current_.kind != token_kind::value)
+                    throw format_error(line, "a row of the nested loop opened at line " + std::to_string(loop.line) +
+                                                 " has fewer than its " + std::to_string(level_tags[level]) +
+                                                 " values");
+                if (level == 0) loop.values.push_back({current_.text, current_.line, current_.quoted});
+                advance();
+            }
+            if (level + 1 < level_tags.size()) {
+                read_nested_packets(loop, level_tags, level + 1);
+                if (current_.kind != token_kind::stop)
+                    throw format_error(line, "the inner rows of the nested loop opened at line " +
+                                                 std::to_string(loop.line) + " are not ended by stop_");
+                advance();
+            }
+        }
     }
 
     tokenizer_t tokens_;

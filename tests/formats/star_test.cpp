@@ -5,6 +5,7 @@
 
 #include "formats/format_error.h"
 #include "formats/star.h"
+#include "formats_test_support.h"
 
 namespace {
 
@@ -55,6 +56,38 @@ TEST(StarReader, QuotedDotIsAValueAndCarriageReturnsAreBlanks) {
     EXPECT_EQ(own.loops[0].at(1, 0).line, 6);
 }
 
+// NMR-STAR 2.1 nests a loop in its ambiguous-assignment frame: each outer
+// row (an ambiguity set) is followed by its inner rows and a stop_. The
+// outer rows are kept; the frames around it read as usual.
+TEST(StarReader, NestedLoopsKeepTheirOuterRows) {
+    const star_file_t file = read_star(formats_data("nmrstar2_bmr4327_nested_loop_excerpt.str"));
+    const std::vector<star_frame_t> &frames = file.blocks.at(0).frames;
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[1].name, "human_N-TIMP-1_free");
+    ASSERT_EQ(frames[1].loops.size(), 2u);
+    EXPECT_EQ(frames[1].loops[1].row_count(), 9u);
+    const star_frame_t &ambiguous = frames[2];
+    ASSERT_EQ(ambiguous.loops.size(), 1u);
+    const star_loop_t &loop = ambiguous.loops[0];
+    ASSERT_EQ(loop.tags.size(), 1u);
+    EXPECT_EQ(loop.tags[0], "_Chemical_shift_ambiguity_ID");
+    ASSERT_EQ(loop.row_count(), 2u);
+    EXPECT_EQ(loop.at(0, 0).text, "1");
+    EXPECT_EQ(loop.at(1, 0).text, "2");
+    EXPECT_EQ(loop.at(1, 0).line, 65);
+
+    // Three levels, the middle one with two columns, and a flat loop after.
+    const star_file_t deep = read_star("data_x\nloop_ _a loop_ _b _c loop_ _d\n"
+                                       "1 2 3 4 5 stop_ 6 7 stop_ stop_\n"
+                                       "8 stop_\n"
+                                       "stop_\nloop_ _e\n9\n");
+    const star_frame_t &own = deep.blocks.at(0).frames.at(0);
+    ASSERT_EQ(own.loops.size(), 2u);
+    ASSERT_EQ(own.loops[0].row_count(), 2u);
+    EXPECT_EQ(own.loops[0].at(1, 0).text, "8");
+    EXPECT_EQ(own.loops[1].at(0, 0).text, "9");
+}
+
 TEST(StarReader, LooksLikeStarOnlyWithADataHeadingFirst) {
     EXPECT_TRUE(looks_like_star("# comment\n\n  DATA_x\n"));
     EXPECT_FALSE(looks_like_star("VARS RESID\ndata_x\n"));
@@ -73,7 +106,11 @@ TEST(StarReader, SyntaxFaultsNameTheirLine) {
         {"data_x\nloop_\n_a.b\n_a.c\n1 2 3\nstop_\n", 2,
          "the loop of 2 columns holds 3 values, which is not a whole number of rows"},
         {"data_x\nloop_\nstop_\n", 2, "loop_ without tags"},
-        {"data_x\nloop_\n_a.b\nloop_\n_c.d\n", 4, "nested loops are not read"},
+        {"data_x\nloop_\n_a\nloop_\n_b\n_c\n1 2 3\n", 7, "the inner rows of the nested loop opened at line 2 are not ended by stop_"},
+        {"data_x\nloop_\n_a\n_b\nloop_\n_c\n1 2 3 stop_ 4\n", 7,
+         "a row of the nested loop opened at line 2 has fewer than its 2 values"},
+        {"data_x\nloop_\n_a\nloop_\n_b\nloop_\n_c\nloop_\n_d\nloop_\n_e\nloop_\n_f\nloop_\n_g\nloop_\n_h\nloop_\n_i\n",
+         18, "loops nested more than 8 deep"},
         {"data_x\nstop_\n", 2, "stop_ without a loop_ to end"},
         {"data_x\nsave_\n", 2, "save_ closes no save frame"},
         {"data_x\nsave_a\nsave_b\n", 3, "save_b inside the save frame 'a', which is not closed by save_"},
