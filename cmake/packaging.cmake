@@ -7,6 +7,11 @@ include(GNUInstallDirs)
 install(TARGETS kestrin kestrin-spins kestrin-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 ${PROJECT_SOURCE_DIR}/man/kestrin-spins.1
         ${PROJECT_SOURCE_DIR}/man/kestrin-stats.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The data the programs use when no file is named: statistics and atom
+# selections, found relative to the program (src/defaults/).
+install(FILES ${PROJECT_SOURCE_DIR}/data/stats_full.txt ${PROJECT_SOURCE_DIR}/data/atoms_full.txt
+        ${PROJECT_SOURCE_DIR}/data/stats_backbone.txt ${PROJECT_SOURCE_DIR}/data/atoms_backbone.txt
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrin)
 # The manual page's examples run on these files.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
