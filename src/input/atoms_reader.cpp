@@ -22,8 +22,10 @@ bool valid_selection_line(const std::string &line, std::vector<std::string> &tok
 
 void read_cs_to_analyse(const parameters_t &params, data_t &data) {
     const std::vector<std::string> lines = READ_FILE_LINES(params.input_atoms_fname);
-    const char *fname = params.input_atoms_fname->c_str();
+    read_cs_lines(lines, params.input_atoms_fname->c_str(), data);
+}
 
+void read_cs_lines(const std::vector<std::string> &lines, const char *fname, data_t &data, bool warn_repeats) {
     std::vector<std::string> tokens;
     int n = 0;
     for (const std::string &line : lines)
@@ -62,7 +64,7 @@ void read_cs_to_analyse(const parameters_t &params, data_t &data) {
         k++;
     }
 
-    if (k != n)
+    if (k != n && warn_repeats)
         fprintf(stderr,
                 "Warning: the number of different entries (%d) is not the same as the number of input types (%d) "
                 "in file '%s'\n",
