@@ -49,5 +49,7 @@ int kestrin_main(int argc, char **argv) {
         return 0;
     } catch (const run_ended &end) {
         return end.status;
+    } catch (const std::bad_alloc &) {
+        return report_memory_exhausted("Unable to allocate memory");
     }
 }

@@ -30,11 +30,20 @@ void calculate_select_perm_dep_probas(data_t &data, const pass_progress_t &progr
 // type once (prepare_mvnd_type) and pass it with every pair of the type.
 pair_score_t full_perm_dep_score(const value_data_t &v, const stat_data_t &s);
 pair_score_t select_perm_dep_score(const value_data_t &v, const stat_data_t &s);
+// The limits (walk_limits_t) say when a walk is split; a run keeps the defaults.
 struct mvnd_type_t;
+struct walk_limits_t;
 pair_score_t full_perm_dep_score(const value_data_t &v, const stat_data_t &s,
-                                 const std::shared_ptr<const mvnd_type_t> &type);
+                                 const std::shared_ptr<const mvnd_type_t> &type, const walk_limits_t &limits);
 pair_score_t select_perm_dep_score(const value_data_t &v, const stat_data_t &s,
-                                   const std::shared_ptr<const mvnd_type_t> &type);
+                                   const std::shared_ptr<const mvnd_type_t> &type, const walk_limits_t &limits);
+
+// The MVND passes with the walks' limits given: the tests of the split walk
+// split walks small enough for the enumeration.
+void calculate_full_perm_dep_probas(data_t &data, const walk_limits_t &limits, const pass_progress_t &progress,
+                                    int threads);
+void calculate_select_perm_dep_probas(data_t &data, const walk_limits_t &limits, const pass_progress_t &progress,
+                                      int threads);
 
 // full_perm_dep_proba and select_perm_dep_proba that also report the
 // attachments their walk visited and skipped; a walk stops, its score cut

@@ -138,6 +138,9 @@ void work_on_pass(data_t &data, Start start, shared_pass_t &shared) {
             } catch (const run_ended &end) {
                 failed = true;
                 status = end.status;
+            } catch (const std::bad_alloc &) {
+                failed = true;
+                status = report_memory_exhausted("Unable to allocate memory");
             }
         }
         lock.lock();

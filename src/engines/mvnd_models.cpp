@@ -58,9 +58,9 @@ void run_part(void *work, int part) { run_walk_part(*static_cast<mvnd_walk_t *>(
 double total(void *work) { return finish_mvnd_walk(*static_cast<mvnd_walk_t *>(work), nullptr); }
 
 pair_score_t walk_score(const value_data_t &v, std::shared_ptr<const mvnd_type_t> type,
-                        const row_candidates_t candidates[NUCLEI]) {
+                        const row_candidates_t candidates[NUCLEI], const walk_limits_t &limits) {
     pair_score_t score;
-    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, std::move(type), candidates);
+    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, std::move(type), candidates, limits);
     score.release = release_parts;
     score.run = run_part;
     score.total = total;
@@ -78,27 +78,27 @@ pair_score_t whole(double score) {
 }  // namespace
 
 pair_score_t full_perm_dep_score(const value_data_t &v, const stat_data_t &s,
-                                 const std::shared_ptr<const mvnd_type_t> &type) {
+                                 const std::shared_ptr<const mvnd_type_t> &type, const walk_limits_t &limits) {
     if (v.total_num == 0) return whole(all_missing_proba(v, s));
     row_candidates_t candidates[NUCLEI];
     full_candidates(v, s, candidates);
-    return walk_score(v, type, candidates);
+    return walk_score(v, type, candidates, limits);
 }
 
 pair_score_t select_perm_dep_score(const value_data_t &v, const stat_data_t &s,
-                                   const std::shared_ptr<const mvnd_type_t> &type) {
+                                   const std::shared_ptr<const mvnd_type_t> &type, const walk_limits_t &limits) {
     if (v.total_num == 0) return whole(all_missing_proba(v, s));
     row_candidates_t candidates[NUCLEI];
     if (!selected_candidates(v, s, candidates)) return whole(0.0);
-    return walk_score(v, type, candidates);
+    return walk_score(v, type, candidates, limits);
 }
 
 pair_score_t full_perm_dep_score(const value_data_t &v, const stat_data_t &s) {
-    return full_perm_dep_score(v, s, prepare_mvnd_type(s, FULL_PERMUTATIONS));
+    return full_perm_dep_score(v, s, prepare_mvnd_type(s, FULL_PERMUTATIONS), walk_limits_t{});
 }
 
 pair_score_t select_perm_dep_score(const value_data_t &v, const stat_data_t &s) {
-    return select_perm_dep_score(v, s, prepare_mvnd_type(s, SELECTED_PERMUTATIONS));
+    return select_perm_dep_score(v, s, prepare_mvnd_type(s, SELECTED_PERMUTATIONS), walk_limits_t{});
 }
 
 double full_perm_dep_proba(const value_data_t &v, const stat_data_t &s) {

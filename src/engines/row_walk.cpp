@@ -257,10 +257,10 @@ void visit(walker_t &w, int r) {
     }
 }
 
-// Walks with at least this many completions are split: the subtrees below
-// their first split_depth rows are parts that may run on other threads, in
-// rounds of round_size parts, each round against the sum of the rounds before.
-const double split_completions = 1e8;
+// Walks with at least walk_limits_t::split_completions completions are
+// split: the subtrees below their first split_depth rows are parts that may
+// run on other threads, in rounds of round_size parts, each round against the
+// sum of the rounds before.
 const int split_depth = 2;
 const int round_size = 8;
 
@@ -397,15 +397,16 @@ std::shared_ptr<const mvnd_type_t> prepare_mvnd_type(const stat_data_t &s, mvnd_
 }
 
 std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_ptr<const mvnd_type_t> type,
-                                             const row_candidates_t candidates[NUCLEI], double most) {
+                                             const row_candidates_t candidates[NUCLEI],
+                                             const walk_limits_t &limits) {
     auto walk = std::make_shared<mvnd_walk_t>();
     walk->type = std::move(type);
-    walk->most = most;
+    walk->most = limits.most;
     lay_out_walk_rows(v, walk->type->layout, candidates, walk->rows);
     prepare_walk_bounds(walk->rows, walk->type->bounds, walk->bounds);
     const walk_rows_t &rows = walk->rows;
     const bool split = walk->bounds.skipping && rows.n >= split_depth + 3 &&
-                       walk->bounds.completions[0] >= split_completions;
+                       walk->bounds.completions[0] >= limits.split_completions;
     if (split) {
         walk_scratch_t scratch(rows);
         walker_t w = walker_over(*walk, scratch, 0.0);
@@ -470,7 +471,9 @@ double finish_mvnd_walk(const mvnd_walk_t &walk, walk_counts_t *counts) {
 
 double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_model_t model,
                            const row_candidates_t candidates[NUCLEI], walk_counts_t *counts, double most) {
-    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, prepare_mvnd_type(s, model), candidates, most);
+    walk_limits_t limits;
+    limits.most = most;
+    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, prepare_mvnd_type(s, model), candidates, limits);
     for (int first = 0, count; (count = release_walk_parts(*walk)) > 0; first += count)
         for (int i = first; i < first + count; i++) {
             walk_counts_t so_far;

@@ -25,6 +25,14 @@ struct walk_counts_t {
     double skipped = 0;  // attachments left out in skipped subtrees (at most)
 };
 
+// How far a walk goes and when it is split: a run keeps the defaults; the
+// work tests bound a walk that never skips, and the tests of the split walk
+// split small ones.
+struct walk_limits_t {
+    double most = HUGE_VAL;             // a walk stops, its sum cut short, once it has scored more attachments
+    double split_completions = 1e8;     // walks of at least this many completions (and 5 rows) are split in parts
+};
+
 // Candidate atoms (type positions) of each shift of each nucleus, the most
 // plausible first: the walk meets a good attachment early and can skip against it.
 using row_candidates_t = std::vector<std::vector<int>>;
@@ -52,7 +60,8 @@ double mvnd_attachment_sum(const value_data_t &v, const stat_data_t &s, mvnd_mod
 // the same however the parts ran.
 struct mvnd_walk_t;
 std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_ptr<const mvnd_type_t> type,
-                                             const row_candidates_t candidates[NUCLEI], double most = HUGE_VAL);
+                                             const row_candidates_t candidates[NUCLEI],
+                                             const walk_limits_t &limits = {});
 int release_walk_parts(mvnd_walk_t &walk);
 void run_walk_part(mvnd_walk_t &walk, int part);
 double finish_mvnd_walk(const mvnd_walk_t &walk, walk_counts_t *counts);

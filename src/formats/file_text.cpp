@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "formats/format_error.h"
 
@@ -14,7 +15,16 @@ std::string read_file_text(const std::string &name) {
     std::string content;
     char chunk[65536];
     std::size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
+    try {
+        while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) content.append(chunk, got);
+    } catch (const std::bad_alloc &) {
+        // A file larger than the memory left (or endless, as /dev/zero): the
+        // growing text needs up to twice its size while it is copied.
+        const unsigned long long bytes = 2ULL * (content.size() + sizeof chunk);
+        if (stream != stdin) fclose(stream);
+        content = std::string();
+        throw format_error(0, "unable to allocate memory (" + std::to_string(bytes) + " bytes) for its content");
+    }
     const int error = ferror(stream) ? errno : 0;
     if (stream != stdin) fclose(stream);
     if (error != 0) throw format_error(0, std::string("cannot read: ") + strerror(error));

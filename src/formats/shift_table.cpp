@@ -108,17 +108,18 @@ shift_list_t star_shift_list(const star_frame_t &frame, const star_loop_t &loop,
     list.rows.reserve(loop.row_count());
     for (std::size_t r = 0; r < loop.row_count(); r++) {
         shift_row_t row;
-        row.chain = text_or_empty(loop, r, chain);
-        row.sequence_code = loop.at(r, sequence).text;
-        row.residue_name = loop.at(r, residue).text;
-        row.atom_name = loop.at(r, atom).text;
-        // A null where the row says which atom it is: "." as a sequence code
-        // would otherwise be one residue called ".", merging every such row.
-        // A residue name "." stays: NEF writes it for a residue of unknown type.
+        // A null where the row says which atom it is leaves the row out: "."
+        // as a sequence code would otherwise be one residue called ".",
+        // merging every such row. A residue name "." stays: NEF writes it
+        // for a residue of unknown type.
         const star_value_t &residue_value = loop.at(r, residue);
+        row.chain = text_or_empty(loop, r, chain);
+        row.sequence_code = text_or_empty(loop, r, sequence);
+        row.residue_name = residue_value.text == "?" && is_star_null(residue_value) ? "" : residue_value.text;
+        row.atom_name = text_or_empty(loop, r, atom);
         row.null_identifier = (chain >= 0 && is_star_null(loop.at(r, chain))) ||
                               is_star_null(loop.at(r, sequence)) || is_star_null(loop.at(r, atom)) ||
-                              (is_star_null(residue_value) && residue_value.text == "?");
+                              (residue_value.text == "?" && is_star_null(residue_value));
         row.value = text_or_empty(loop, r, value);
         row.element = text_or_empty(loop, r, element);
         row.isotope = text_or_empty(loop, r, isotope);

@@ -4,6 +4,7 @@
 #include "formats/star.h"
 
 #include <cctype>
+#include <unordered_map>
 
 #include "formats/format_error.h"
 
@@ -160,7 +161,20 @@ private:
     void advance() { current_ = tokens_.next(); }
 
     star_block_t &block() { return file_.blocks.back(); }
-    star_frame_t &frame() { return block().frames.back(); }
+    // The open save frame, or the block's own part outside save frames.
+    star_frame_t &frame() { return in_frame_ ? block().frames.back() : block().frames.front(); }
+
+    // A tag names one item of its save frame (or of its data block, outside
+    // save frames), whatever its case. A loop's columns are checked when a
+    // reader asks for one (star_loop_t::column): deposited entries repeat
+    // columns in loops that no reader of shifts reads.
+    void note_tag(const std::string &tag, long line) {
+        const auto [seen, fresh] = tags_.try_emplace(lower(tag), line);
+        if (fresh) return;
+        throw format_error(line, "the tag " + quoted_for_message(tag) + " is given twice in this " +
+                                     (in_frame_ ? "save frame" : "data block") + " (first on line " +
+                                     std::to_string(seen->second) + ")");
+    }
 
     void open_block() {
         if (in_frame_)
@@ -172,6 +186,8 @@ private:
         block.frames.emplace_back();
         block.frames.back().line = current_.line;
         file_.blocks.push_back(std::move(block));
+        tags_.clear();
+        block_tags_.clear();
         advance();
     }
 
@@ -185,12 +201,15 @@ private:
         opened.line = current_.line;
         block().frames.push_back(std::move(opened));
         in_frame_ = true;
+        block_tags_.swap(tags_);
+        tags_.clear();
         advance();
     }
 
     void close_frame() {
         if (!in_frame_) throw format_error(current_.line, "save_ closes no save frame");
         in_frame_ = false;
+        tags_.swap(block_tags_);
         advance();
     }
 
@@ -198,6 +217,7 @@ private:
         star_item_t item;
         item.tag = current_.text;
         const long line = current_.line;
+        note_tag(item.tag, line);
         advance();
         if (current_.kind != token_kind::value)
             throw format_error(line, "the tag " + quoted_for_message(item.tag) + " has no value");
@@ -274,6 +294,8 @@ private:
     token_t current_;
     star_file_t file_;
     bool in_frame_ = false;
+    std::unordered_map<std::string, long> tags_;        // tags of the open save frame (or block part), lower case → line
+    std::unordered_map<std::string, long> block_tags_;  // those of the block's own part while a save frame is open
 };
 
 }  // namespace
@@ -282,9 +304,15 @@ bool is_star_null(const star_value_t &value) { return !value.quoted && (value.te
 
 int star_loop_t::column(const std::string &tag) const {
     const std::string wanted = lower(tag);
+    int found = -1;
     for (std::size_t i = 0; i < tags.size(); i++)
-        if (lower(tags[i]) == wanted) return static_cast<int>(i);
-    return -1;
+        if (lower(tags[i]) == wanted) {
+            if (found >= 0)
+                throw format_error(line, "the loop opened here has the column " + quoted_for_message(tags[i]) +
+                                             " twice, so which one holds its values is not known");
+            found = static_cast<int>(i);
+        }
+    return found;
 }
 
 bool looks_like_star(const std::string &text) {

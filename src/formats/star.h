@@ -26,7 +26,8 @@ struct star_loop_t {
     std::vector<star_value_t> values;  // row after row; a whole number of rows
 
     std::size_t row_count() const { return tags.empty() ? 0 : values.size() / tags.size(); }
-    // Column of the tag, compared without regard to case; -1 when absent.
+    // Column of the tag, compared without regard to case; -1 when absent. A
+    // tag given to two columns throws format_error at the loop's line.
     int column(const std::string &tag) const;
     const star_value_t &at(std::size_t row, int column) const { return values[row * tags.size() + column]; }
 };
@@ -52,7 +53,8 @@ struct star_file_t {
 // data_ heading: the text is meant as a STAR file.
 bool looks_like_star(const std::string &text);
 
-// Reads the whole text; a syntax fault throws format_error with its line.
+// Reads the whole text; a syntax fault, or an item whose tag the same save
+// frame (or data block part) already has, throws format_error with its line.
 // Tags keep the case they are written in; keywords (data_, save_, loop_,
 // stop_) are matched without regard to case.
 star_file_t read_star(const std::string &text);

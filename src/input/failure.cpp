@@ -62,6 +62,11 @@ void report_allocation_failure(int line, const char *function, unsigned long lon
     end_run(1);
 }
 
+int report_memory_exhausted(const char *message) {
+    write_message(stderr, "%s\n", message);
+    return 1;
+}
+
 FILE *open_or_fail(const std::optional<std::string> &name, int line, const char *function) {
     FILE *fp = name ? fopen(name->c_str(), "r") : nullptr;
     if (fp == nullptr) {

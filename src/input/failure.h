@@ -44,6 +44,13 @@ void print_locator_line(FILE *stream, int line, const char *function);
 [[noreturn]] void report_allocation_failure(int line, const char *function, unsigned long long bytes,
                                             const char *what);
 
+// For an allocation that failed where no allocation helper reported it (a
+// container growing): prints the message on standard error, or into this
+// thread's capture, and returns the run's exit status, 1. kestrin says
+// "Unable to allocate memory", the companion programs "Error: unable to
+// allocate memory".
+int report_memory_exhausted(const char *message);
+
 template <typename T>
 void allocate_vector(std::vector<T> &v, std::size_t count, const char *what, int line, const char *function) {
     try {

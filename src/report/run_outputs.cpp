@@ -26,12 +26,12 @@ std::string standard_input_name() {
 }  // namespace
 
 run_outputs_t::run_outputs_t(const parameters_t &params) {
-    if (params.table_fname) table_ = std::make_unique<output_file_t>(*params.table_fname);
-    if (params.plot_fname) plot_ = std::make_unique<output_file_t>(*params.plot_fname);
-    const bool table_out = table_ && table_->writes_standard_output();
-    const bool plot_out = plot_ && plot_->writes_standard_output();
+    const bool table_out = params.table_fname && identify_output(*params.table_fname).standard_output;
+    const bool plot_out = params.plot_fname && identify_output(*params.plot_fname).standard_output;
+    if (params.table_fname) table_ = &files_.add(*params.table_fname, "--table");
     // Each of them replaces the reports there; together they would mix.
     if (table_out && plot_out) fail("Error: the table and the picture cannot both be written on standard output.\n");
+    if (params.plot_fname) plot_ = &files_.add(*params.plot_fname, "--plot");
     reports_ = !table_out && !plot_out;
     if (table_) write_table_header(table_->stream());
     picture_.inputs = "spin systems " + standard_input_name() + ", statistics " + params.Corvane_fname.value_or("") +
@@ -49,9 +49,6 @@ void run_outputs_t::add_pass(const char *option, const data_t &data) {
 void run_outputs_t::finish(const data_t &data) {
     if (plot_) write_plot(plot_->stream(), picture_, data);
     // Both written out before either is renamed: a full disk leaves neither.
-    if (table_) table_->write_out();
-    if (plot_) plot_->write_out();
-    if (table_) table_->commit();
-    if (plot_) plot_->commit();
+    files_.commit();
     check_standard_output();
 }

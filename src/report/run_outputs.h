@@ -3,8 +3,6 @@
 // the picture into the files named on the command line.
 #pragma once
 
-#include <memory>
-
 #include "input/records.h"
 #include "output/output_file.h"
 #include "report/plot.h"
@@ -12,8 +10,8 @@
 class run_outputs_t {
 public:
     // Creates the table's and the picture's temporary files and writes the
-    // table's header, so that an unwritable name ends the run before any
-    // model runs.
+    // table's header, so that an unwritable name, or one file named for both,
+    // ends the run before any model runs.
     explicit run_outputs_t(const parameters_t &params);
 
     // After a model pass ("-cfpi", ...): its report, unless the table or the
@@ -21,12 +19,14 @@ public:
     // write on standard output ends the run.
     void add_pass(const char *option, const data_t &data);
 
-    // After the last pass: draws the picture and completes both files.
+    // After the last pass: draws the picture and completes both files, both
+    // written out before either replaces its file.
     void finish(const data_t &data);
 
 private:
-    std::unique_ptr<output_file_t> table_;  // absent without --table
-    std::unique_ptr<output_file_t> plot_;   // absent without --plot
+    output_set_t files_{standard_output_use_t::streamed};  // the reports follow each pass
+    output_file_t *table_ = nullptr;  // absent without --table
+    output_file_t *plot_ = nullptr;   // absent without --plot
     plot_t picture_;                        // the heat maps kept until the picture is drawn
     bool reports_ = true;                   // the reports go to standard output
 };

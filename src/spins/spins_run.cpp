@@ -30,7 +30,9 @@ int convert(const spins_options_t &options) {
         if (!file.lists[list].name.empty()) comment += ", shift list " + file.lists[list].name;
         if (options.atoms_file) comment += ", atoms of " + *options.atoms_file;
         if (options.hide_types) comment += ", types hidden";
-        write_standard_output(spin_systems_text(grouping.systems, comment, options.hide_types));
+        output_set_t outputs;
+        outputs.add_standard_output().write(spin_systems_text(grouping.systems, comment, options.hide_types));
+        outputs.commit();
         fputs(conversion_summary(current, file, list, grouping).c_str(), stderr);
         return 0;
     } catch (const format_error &error) {
@@ -47,5 +49,7 @@ int kestrin_spins_main(int argc, char **argv) {
         return convert(parse_spins_options(argc, argv));
     } catch (const run_ended &end) {
         return end.status;
+    } catch (const std::bad_alloc &) {
+        return report_memory_exhausted("Error: unable to allocate memory");
     }
 }

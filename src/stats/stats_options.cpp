@@ -119,7 +119,10 @@ stats_options_t parse_stats_options(int argc, char **argv) {
         usage_error("-af and --backbone exclude each other: the selection says which atoms count.");
     if (options.atoms_file && min_given)
         usage_error("-af and --min-observations exclude each other: the selection says which atoms count.");
-    if (options.atoms_out && *options.atoms_out == "-")
+    // "-" or another name of standard output's file (/dev/stdout) would mix the
+    // selection into the statistics; a device such as /dev/null mixes nothing.
+    if (options.atoms_out && (*options.atoms_out == "-" || (identify_output(*options.atoms_out).standard_output &&
+                                                           !identify_output(*options.atoms_out).device)))
         usage_error("--atoms-out needs a file: standard output holds the statistics.");
     if (options.inputs.empty()) usage_error("no entry (name one or more files, - for standard input, or @LIST).");
     return options;

@@ -5,7 +5,6 @@
 #include "stats/stats_run.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "formats/atom_selection.h"
 #include "formats/file_text.h"
@@ -146,9 +145,11 @@ std::string selection_description(const stats_options_t &options, const statisti
 }
 
 int build(const stats_options_t &options) {
-    // Opened first, so that an unwritable path fails before any work is done.
-    std::unique_ptr<output_file_t> atoms_out;
-    if (options.atoms_out) atoms_out = std::make_unique<output_file_t>(*options.atoms_out);
+    // Opened first, so that an unwritable path fails before any work is done;
+    // the statistics go to standard output only once the selection is written.
+    output_set_t outputs;
+    output_file_t &statistics_out = outputs.add_standard_output();
+    output_file_t *atoms_out = options.atoms_out ? &outputs.add(*options.atoms_out, "--atoms-out") : nullptr;
 
     std::string current;
     try {
@@ -196,12 +197,12 @@ int build(const stats_options_t &options) {
         const statistics_t statistics =
             compute_statistics(gathered, settings, options.means_file ? &reference : nullptr);
         const std::string title = quoted_for_message(statistics_title(options, statistics));
-        write_standard_output(statistics_text(statistics, title));
+        statistics_out.write(statistics_text(statistics, title));
         if (atoms_out) {
             const std::string description = quoted_for_message(selection_description(options, statistics));
-            fputs(atom_selection_text(statistics, description).c_str(), atoms_out->stream());
-            atoms_out->commit();
+            atoms_out->write(atom_selection_text(statistics, description));
         }
+        outputs.commit();
         fputs(run_summary(statistics, left_out).c_str(), stderr);
         return 0;
     } catch (const format_error &error) {
@@ -236,5 +237,7 @@ int kestrin_stats_main(int argc, char **argv) {
         return build(parse_stats_options(argc, argv));
     } catch (const run_ended &end) {
         return end.status;
+    } catch (const std::bad_alloc &) {
+        return report_memory_exhausted("Error: unable to allocate memory");
     }
 }

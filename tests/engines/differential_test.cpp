@@ -11,6 +11,7 @@
 
 #include "engines/engines.h"
 #include "engines/factors.h"
+#include "engines/row_walk.h"
 #include "input/failure.h"
 #include "input/readers.h"
 #include "reference/reference_engines.h"
@@ -198,6 +199,98 @@ TEST(Differential, ExampleFullAtomDataWhereTheEnumerationIsShort) {
     data_t data = example("atoms_full.txt", "stats_full.txt", "protein_2hze_full_unk.xml");
     data.spin_num = 30;
     for (const model_t &model : models) expect_same(data, model, "2hze full", 2e4);
+}
+
+// A type of three atoms per nucleus and spin systems with one shift of the
+// nucleus `lead` and two or three of the others: the walk lays out the lead
+// nucleus first, so that its only row is the last of its nucleus among the
+// rows that the parts of a split walk replay.
+data_t lead_data(std::mt19937 &random, int lead) {
+    data_t data = random_data(random);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double base[3] = {4.0, 50.0, 120.0}, spread[3] = {4.0, 30.0, 10.0};
+    stat_data_t s;
+    s.H_num = s.C_num = s.N_num = 3;
+    s.atom_num = 9;
+    for (int k = 0; k < 3; k++)
+        for (int a = 0; a < 3; a++) {
+            s.mean.push_back(base[k] + spread[k] * unit(random));
+            s.std_dev.push_back((k == 0 ? 0.2 : 1.0) * (0.5 + unit(random)));
+            s.miss.push_back(0.05 + 0.9 * unit(random));
+            s.atom_type.push_back("HCN"[k]);
+        }
+    s.cov = matrix_of(random_covariance(random, s.std_dev));
+    data.sdata.clear();
+    data.sdata.push_back(std::move(s));
+    data.type_num = 1;
+    for (value_data_t &v : data.vdata) {
+        const stat_data_t &t = data.sdata[0];
+        std::vector<double> *values[3] = {&v.H_val, &v.C_val, &v.N_val};
+        for (int k = 0; k < 3; k++) {
+            values[k]->clear();
+            const int shifts = k == lead ? 1 : 2 + std::uniform_int_distribution<int>(0, 1)(random);
+            for (int j = 0; j < shifts; j++) values[k]->push_back(t.mean[3 * k + j] + t.std_dev[3 * k + j] * unit(random));
+        }
+        v.H_num = static_cast<int>(v.H_val.size());
+        v.C_num = static_cast<int>(v.C_val.size());
+        v.N_num = static_cast<int>(v.N_val.size());
+        v.total_num = v.H_num + v.C_num + v.N_num;
+        v.res_type = -1;
+        v.proba.assign(1, 0.0);
+    }
+    return data;
+}
+
+// The split walk against the enumeration: with every walk of five rows or
+// more split into parts (the smallest threshold), the parts replaying the
+// first rows of whichever nucleus the layout puts first, the scores on 1, 2
+// and 7 threads equal each other to the last bit and the enumeration to a
+// relative 1e-12, every missing-rate factor included.
+TEST(Differential, SplitWalksAgreeWithTheEnumerationOnAnyNumberOfThreads) {
+    using pass_t = void (*)(data_t &, const walk_limits_t &, const pass_progress_t &, int);
+    const struct {
+        const char *name;
+        pass_t pass;
+        proba_t reference;
+    } passes[] = {{"full_perm_dep", calculate_full_perm_dep_probas, reference::full_perm_dep_proba},
+                  {"select_perm_dep", calculate_select_perm_dep_probas, reference::select_perm_dep_proba}};
+    walk_limits_t split;
+    split.split_completions = 0.0;
+    std::mt19937 random(2718);
+    int compared = 0;
+    for (int input = 0; input < 300; input++) {
+        data_t data = input % 2 == 0 ? random_data(random) : lead_data(random, input / 2 % 3);
+        for (const auto &p : passes) {
+            std::vector<std::vector<double>> on_one;
+            for (const int threads : {1, 2, 7}) {
+                testing::internal::CaptureStderr();
+                bool singular = false;
+                try {
+                    p.pass(data, split, {}, threads);
+                } catch (const run_ended &) {
+                    singular = true;
+                }
+                testing::internal::GetCapturedStderr();
+                if (singular) break;
+                std::vector<std::vector<double>> scores;
+                for (const value_data_t &v : data.vdata) scores.push_back(v.proba);
+                if (threads == 1) on_one = scores;
+                EXPECT_EQ(scores, on_one) << p.name << ", input " << input << ", " << threads << " threads";
+            }
+            for (int i = 0; i < static_cast<int>(on_one.size()); i++)
+                for (int t = 0; t < data.type_num; t++) {
+                    const value_data_t &v = data.vdata[i];
+                    const stat_data_t &s = data.sdata[t];
+                    if (fails_count_test(v, s) || v.total_num < 5) continue;
+                    const double reference = p.reference(v, s);
+                    compared++;
+                    EXPECT_TRUE(scores_agree(on_one[i][t], reference))
+                        << p.name << ", input " << input << ", spin system " << i + 1 << ", type " << t
+                        << ": split " << on_one[i][t] << ", enumeration " << reference;
+                }
+        }
+    }
+    EXPECT_GT(compared, 80) << "too few walks long enough to split";
 }
 
 }  // namespace

@@ -138,4 +138,92 @@ TEST(StarReader, MessagesNameTheFileAndLineOnOneLine) {
     EXPECT_EQ(format_error_message("a\nb", format_error(0, "cannot read")), "Error: a?b: cannot read\n");
 }
 
+// What the reader made of a text, one word per piece: "data:x", "frame:f",
+// "_tag=v" for an item, "loop:_a,_b" and its values, a bare value as
+// written, a quoted value or text field in brackets.
+std::string parsed(const std::string &text) {
+    auto shown = [](const star_value_t &v) { return v.quoted ? "[" + v.text + "]" : v.text; };
+    std::string out;
+    for (const star_block_t &block : read_star(text).blocks) {
+        out += "data:" + block.name;
+        for (const star_frame_t &frame : block.frames) {
+            if (!frame.name.empty()) out += " frame:" + frame.name;
+            for (const star_item_t &item : frame.items) out += " " + item.tag + "=" + shown(item.value);
+            for (const star_loop_t &loop : frame.loops) {
+                out += " loop:";
+                for (std::size_t i = 0; i < loop.tags.size(); i++) out += (i ? "," : "") + loop.tags[i];
+                for (const star_value_t &value : loop.values) out += " " + shown(value);
+            }
+        }
+        out += " ";
+    }
+    return out;
+}
+
+// The grammar's corners, each with what it must give, or the fault it is.
+TEST(StarReader, TheGrammarCorpus) {
+    const struct {
+        const char *text;
+        const char *tokens;  // parsed(text), or the error "LINE: MESSAGE"
+    } corpus[] = {
+        // ';' opens a text field only at the start of a line.
+        {"data_x\n_a.b ;x\n", "data:x _a.b=;x "},
+        {"data_x\n_a.b\n ;x\n", "data:x _a.b=;x "},
+        {"data_x\n_a.b x;y\n", "data:x _a.b=x;y "},
+        {"data_x\n_a.b\n;one ; two\n'three'\n;\n", "data:x _a.b=[one ; two\n'three'] "},
+        {"data_x\n_a.b\n;t\n; _c.d 1\n", "data:x _a.b=[t] _c.d=1 "},
+        {"data_x\n_a.b\n;\n;\n", "data:x _a.b=[] "},
+        // '#' starts a comment only where a word would start.
+        {"data_x\n_a.b 'x' #c\n", "data:x _a.b=[x] "},
+        {"data_x\n_a.b 'x'#c\n", "2: the value opened by ' is not closed on its line"},
+        {"data_x\n_a.b x#y # z\n", "data:x _a.b=x#y "},
+        {"data_x\n_a.b 'a #b'\n", "data:x _a.b=[a #b] "},
+        // A quote closes a value only before a blank or the end.
+        {"data_x\n_a.b 'it's'\n", "data:x _a.b=[it's] "},
+        {"data_x\n_a.b \"say \"hi\"\"\n", "data:x _a.b=[say \"hi\"] "},
+        {"data_x\n_a.b 'a''\n", "data:x _a.b=[a'] "},
+        {"data_x\n_a.b \"a' b\"\n", "data:x _a.b=[a' b] "},
+        {"data_x\n_a.b it's\n", "data:x _a.b=it's "},
+        {"data_x\n_a.b 'x'", "data:x _a.b=[x] "},
+        {"data_x\n_a.b ''\n", "data:x _a.b=[] "},
+        // Nulls, framecodes, keywords as values.
+        {"data_x\nloop_\n_a.b\n_a.c\n. '.'\n? $frame_1\n", "data:x loop:_a.b,_a.c . [.] ? $frame_1 "},
+        {"data_x\n_a.b 'loop_'\n_a.c \"data_y\"\n", "data:x _a.b=[loop_] _a.c=[data_y] "},
+        {"data_x\n_a.b loop_x\n", "data:x _a.b=loop_x "},
+        // Nested loops: the outer rows are kept.
+        {"data_x\nloop_\n_a\nloop_\n_b\n1 2 3 stop_\n4 5 stop_\nstop_\n", "data:x loop:_a 1 4 "},
+        // Save frames within data blocks, keywords in any case.
+        {"DATA_x\nSave_f\nLOOP_\n_a\n1\nSTOP_\nSAVE_\n", "data:x frame:f loop:_a 1 "},
+        {"data_x\nsave_a\n_a.b 1\nsave_\n_c.d 2\ndata_y\nsave_b\n_a.b 3\nsave_\n",
+         "data:x _c.d=2 frame:a _a.b=1 data:y frame:b _a.b=3 "},
+        {"save_a\n_a.b 1\nsave_\n", "1: text before the first data_ heading"},
+        {"data_x\nsave_a\nloop_\n_a\n1\nsave_\n", "data:x frame:a loop:_a 1 "},
+        // A tag names one item of its frame; the same tag in another frame is another item.
+        {"data_x\n_a.b 1\n_A.b 2\n", "3: the tag _A.b is given twice in this data block (first on line 2)"},
+        {"data_x\nsave_f\n_a.b 1\n_a.b 2\nsave_\n", "4: the tag _a.b is given twice in this save frame (first on line 3)"},
+        {"data_x\n_a.b 1\nsave_f\n_a.b 2\nsave_\nsave_g\n_a.b 3\nsave_\ndata_y\n_a.b 4\n",
+         "data:x _a.b=1 frame:f _a.b=2 frame:g _a.b=3 data:y _a.b=4 "},
+    };
+    for (const auto &c : corpus) {
+        std::string got;
+        try {
+            got = parsed(c.text);
+        } catch (const format_error &error) {
+            got = std::to_string(error.line) + ": " + error.what();
+        }
+        EXPECT_EQ(got, c.tokens) << c.text;
+    }
+    // A loop that repeats a column is read, but the column cannot be asked for.
+    const star_file_t repeated = read_star("data_x\nloop_\n_a.b\n_a.c\n_A.B\n1 2 3\nstop_\n");
+    const star_loop_t &loop = repeated.blocks[0].frames[0].loops[0];
+    EXPECT_EQ(loop.column("_a.c"), 1);
+    try {
+        loop.column("_a.b");
+        ADD_FAILURE() << "a repeated column was given";
+    } catch (const format_error &error) {
+        EXPECT_EQ(error.line, 2);
+        EXPECT_STREQ(error.what(), "the loop opened here has the column _A.B twice, so which one holds its values is not known");
+    }
+}
+
 }  // namespace

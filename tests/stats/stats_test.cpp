@@ -166,6 +166,38 @@ TEST(Recipe, TheFloorIsRaisedOnlyBelowIt) {
     EXPECT_EQ(below.at(0, 1), below.at(1, 0));
 }
 
+// Boundaries met exactly, in floating point: a smallest eigenvalue that is
+// the floor's double itself (a diagonal matrix decomposes without rounding),
+// and co-observed shifts lying exactly on their windows' edges.
+TEST(Recipe, BoundariesMetExactly) {
+    const struct {
+        double smallest;
+        bool raised;
+    } eigenvalues[] = {{eigenvalue_floor, false},
+                       {std::nextafter(eigenvalue_floor, 0.0), true},
+                       {std::nextafter(eigenvalue_floor, 1.0), false}};
+    for (const auto &e : eigenvalues) {
+        square_matrix_t diagonal = matrix({{1, 0, 0}, {0, e.smallest, 0}, {0, 0, 2}});
+        EXPECT_EQ(raise_eigenvalue_floor(diagonal, eigenvalue_floor), e.raised) << e.smallest;
+    }
+    // Six residues at -1, one at 0, six at +1: mean 0 and first-pass sd 1
+    // exactly, so with a window of 1 sd twelve of the thirteen pairs lie on
+    // its edges. Kept, they are 13 pairs of correlation 1: clipped to 0.99,
+    // shrunk by 13 / 23. Left out, one pair would give no correlation.
+    std::vector<atom_observations_t> atoms{{"CA", 'C', {}}, {"CB", 'C', {}}};
+    for (int i = 0; i < 13; i++) {
+        const double x = i < 6 ? -1.0 : i == 6 ? 0.0 : 1.0;
+        atoms[0].observations.push_back({i, 50.0 + x});
+        atoms[1].observations.push_back({i, 30.0 + 2.0 * x});
+    }
+    const std::vector<atom_moments_t> m = moments_of(atoms);
+    ASSERT_EQ(m[0].window_sd, 1.0);
+    ASSERT_EQ(m[1].window_sd, 2.0);
+    EXPECT_EQ(atom_moments(atoms[0].observations, 1.0, "ALA CA").outliers, 0);
+    EXPECT_DOUBLE_EQ(shrunk_correlations(atoms, m, 1.0).at(0, 1), 0.99 * 13 / 23);
+    EXPECT_EQ(shrunk_correlations(atoms, m, std::nextafter(1.0, 0.0)).at(0, 1), 0.0);
+}
+
 spin_system_t residue(int amino_acid, const std::vector<std::pair<std::string, double>> &shifts) {
     spin_system_t s{"", "1", "1", amino_acid < 0 ? "." : AA3[amino_acid], amino_acid, 1, {}};
     for (const auto &[atom, ppm] : shifts) s.shifts.push_back({atom, atom[0], "", ppm, 1});
