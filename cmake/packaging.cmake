@@ -12,8 +12,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 ${PROJECT_SOURCE_DIR}/man/kest
 install(FILES ${PROJECT_SOURCE_DIR}/data/stats_full.txt ${PROJECT_SOURCE_DIR}/data/atoms_full.txt
         ${PROJECT_SOURCE_DIR}/data/stats_backbone.txt ${PROJECT_SOURCE_DIR}/data/atoms_backbone.txt
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrin)
-# The manual page's examples run on these files.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# The manual page's examples run on these files. The RefDB entries the default
+# statistics are built from serve the source tree's scripts, not the examples.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
+        PATTERN refdb EXCLUDE)
 
 set(KESTRIN_PACKAGE_MAINTAINER "kestrin maintainers <kestrin@example.org>"
     CACHE STRING "Maintainer field of the Debian package: name <address>")
