@@ -224,6 +224,8 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         assigned[s] = !predicted[s];
         to_predict += predicted[s] ? 1 : 0;
     }
+    if (!systems.empty() && to_predict == 0)
+        note(messages, "every spin system is assigned: their declared types are ranked (--hide-types predicts them)");
 
     run.sequence = sequence_of_run(options, input_text, file, file.lists[list], messages);
     std::optional<std::array<int, 20>> remaining;
@@ -243,6 +245,10 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
             note(messages, "sequence: " + run.sequence_note);
             if (!left.misfits.empty())
                 warn(messages, "the assigned residues do not fit the sequence: " + listed(left.misfits, 5));
+            if (to_predict > free)
+                warn(messages, "more spin systems to predict (" + std::to_string(to_predict) + ") than residues left "
+                               "in the sequence (" + std::to_string(free) + "): some are not what the sequence holds "
+                               "(side-chain groups, other chains, noise) or the sequence is incomplete");
             remaining = left.left;
         }
     }
