@@ -4,7 +4,9 @@
 #include "formats/reading_summary.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -30,6 +32,18 @@ std::string names_with_counts(const std::map<std::string, long> &counts) {
         text += (i ? ", " : "") + quoted_for_message(sorted[i].first) + " " + std::to_string(sorted[i].second);
     if (sorted.size() > 8) text += ", " + std::to_string(sorted.size() - 8) + " more";
     return text;
+}
+
+// "1H -50 to 100, 13C -50 to 350, 15N -50 to 500 ppm".
+std::string shift_ranges_text() {
+    std::string text;
+    for (const char *nucleus : {"1H", "13C", "15N"}) {
+        const shift_range_t &range = shift_range(nucleus[std::strlen(nucleus) - 1]);
+        char part[64];
+        snprintf(part, sizeof part, "%s%s %g to %g", text.empty() ? "" : ", ", nucleus, range.lowest, range.highest);
+        text += part;
+    }
+    return text + " ppm";
 }
 
 }  // namespace
@@ -81,6 +95,9 @@ std::string conversion_summary(const std::string &source, const shift_file_t &fi
     auto note = [&](long count, const std::string &what) {
         if (count > 0) lines.push_back("  " + std::to_string(count) + " " + what + "\n");
     };
+    note(out.null_identifier_rows,
+         (out.null_identifier_rows == 1 ? "row" : "rows") +
+             std::string(" with a null (. or ?) as chain, sequence code or atom name, or ? as residue"));
     note(out.neighbour_rows, (out.neighbour_rows == 1 ? "row" : "rows") +
                                  std::string(" of a neighbouring residue (such as sequence code 12-1 or atom name CAi-1)"));
     note(out.uncertain_rows, (out.uncertain_rows == 1 ? "row" : "rows") +
@@ -96,6 +113,9 @@ std::string conversion_summary(const std::string &source, const shift_file_t &fi
                                     names_with_counts(out.unknown_atoms));
     note(out.contradicting_rows, (out.contradicting_rows == 1 ? "row" : "rows") +
                                      std::string(" whose nucleus contradicts the atom name"));
+    note(out.out_of_range_rows, (out.out_of_range_rows == 1 ? "row" : "rows") +
+                                    std::string(" whose shift is outside the range of its nucleus (") +
+                                    shift_ranges_text() + ")");
     note(out.merged_shifts, (out.merged_shifts == 1 ? "repeat" : "repeats") +
                                 std::string(" of an atom with the same shift, merged (methyl protons, wildcards)"));
     note(out.conflicting_shifts, (out.conflicting_shifts == 1 ? "repeat" : "repeats") +

@@ -67,6 +67,10 @@ public:
     grouper_t(shift_format_t format, const atom_selection_t *selection) : format_(format), selection_(selection) {}
 
     void add(const shift_row_t &row, std::size_t index) {
+        if (row.null_identifier) {
+            out_.null_identifier_rows++;
+            return;
+        }
         if (is_neighbour_sequence_code(row.sequence_code) || is_neighbour_atom_name(row.atom_name)) {
             out_.neighbour_rows++;
             return;
@@ -163,9 +167,7 @@ private:
             spin_system_t &system = building.system;
             system.chain = row.chain;
             system.sequence_code = row.sequence_code;
-            const bool unassigned_group = format_ == shift_format_t::nef && row.sequence_code[0] == '@';
-            system.label = row.chain.empty() || unassigned_group ? row.sequence_code
-                                                                 : row.chain + "." + row.sequence_code;
+            system.label = spin_system_label(row.chain, row.sequence_code, format_);
             system.residue_name = row.residue_name;
             system.amino_acid = amino_acid;
             system.line = row.line;
@@ -188,6 +190,7 @@ private:
             out_.contradicting_rows++;
             return;
         }
+        if (!within_range(row, dictionary[atoms[0]].nucleus)) return;
         for (int atom : atoms) {
             const residue_atom_t &known = dictionary[atom];
             long order = atom;
@@ -213,7 +216,17 @@ private:
             out_.other_nucleus_rows++;
             return;
         }
+        if (!within_range(row, nucleus)) return;
         add_shift(system, row, index, name, nucleus, static_cast<long>(system.shifts.size()));
+    }
+
+    // Counts the row as left out when its shift lies outside its nucleus's range.
+    bool within_range(const shift_row_t &row, char nucleus) {
+        const shift_range_t &range = shift_range(nucleus);
+        const double ppm = strtod(row.value.c_str(), nullptr);
+        if (ppm >= range.lowest && ppm <= range.highest) return true;
+        out_.out_of_range_rows++;
+        return false;
     }
 
     void add_shift(building_system_t &system, const shift_row_t &row, std::size_t index, const std::string &atom,
@@ -236,6 +249,24 @@ private:
 };
 
 }  // namespace
+
+std::string spin_system_label(const std::string &chain, const std::string &sequence_code, shift_format_t format) {
+    const bool code_alone = sequence_code.find('.') == std::string::npos &&
+                            (format == shift_format_t::nef ? chain == "@-" && sequence_code.compare(0, 1, "@") == 0
+                                                           : chain.empty());
+    if (code_alone) return sequence_code;
+    std::string label;
+    for (char c : chain) {
+        if (c == '.' || c == '\\') label += '\\';
+        label += c;
+    }
+    return label + "." + sequence_code;
+}
+
+const shift_range_t &shift_range(char nucleus) {
+    static const shift_range_t ranges[] = {{'H', -50.0, 100.0}, {'C', -50.0, 350.0}, {'N', -50.0, 500.0}};
+    return ranges[nucleus == 'H' ? 0 : nucleus == 'C' ? 1 : 2];
+}
 
 bool is_decimal_number(const std::string &text) {
     std::size_t i = 0;

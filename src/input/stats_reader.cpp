@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reader of the statistics file: per-atom shift statistics and per-type
-// covariance blocks, kept for the selected atoms only.
+// covariance blocks, kept for the selected atoms only. The format:
+// docs/formats.md, "Statistics".
 #include <string>
 #include <vector>
 
