@@ -221,6 +221,12 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     run.list_name = file.lists[list].name;
     messages += conversion_summary(run.input, file, list, grouping, assign_summary_words);
     std::vector<spin_system_t> systems = all_spin_systems(grouping);
+    // Shifts the reading left out as outside their nucleus's range: impossible values too.
+    std::vector<std::vector<std::string>> outside(systems.size());
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        const auto found = grouping.out_of_range_values.find(systems[s].label);
+        if (found != grouping.out_of_range_values.end()) outside[s] = found->second;
+    }
     if (systems.empty()) warn(messages, "no spin system read from " + run.input);
 
     std::vector<bool> predicted(systems.size()), assigned(systems.size());
@@ -313,7 +319,9 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         const std::size_t row = spin.predicted ? p++ : a++;
         spin.prior = from.prior[row];
         if (spin.scored) spin.probability = from.probability[row];
-        settle(spin, used, run, chosen[s].values, chosen[s].impossible);
+        std::vector<std::string> impossible = outside[s];
+        impossible.insert(impossible.end(), chosen[s].impossible.begin(), chosen[s].impossible.end());
+        settle(spin, used, run, chosen[s].values, impossible);
     }
     note_flags(run, messages);
     return run;
