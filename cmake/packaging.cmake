@@ -1,12 +1,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installation and packaging of kestrin: the three programs, their manual
+# Installation and packaging of kestrin: the four programs, their manual
 # pages and the example data; `cpack -G DEB` in the build folder makes the
 # Debian package.
 include(GNUInstallDirs)
 
-install(TARGETS kestrin kestrin-spins kestrin-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kestrin kestrin-spins kestrin-stats kestrin-assign RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 ${PROJECT_SOURCE_DIR}/man/kestrin-spins.1
-        ${PROJECT_SOURCE_DIR}/man/kestrin-stats.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+        ${PROJECT_SOURCE_DIR}/man/kestrin-stats.1 ${PROJECT_SOURCE_DIR}/man/kestrin-assign.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # Data the programs find relative to themselves (src/defaults/): the
 # statistics of 46 proteins and their atom selections, for whoever names
 # them, ...
@@ -67,13 +68,19 @@ set(CPACK_PACKAGE_NAME kestrin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${KESTRIN_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "rank amino-acid types of protein NMR spin systems by their chemical shifts")
+    "predict amino-acid types of protein NMR spin systems from chemical shifts")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "kestrin helps assign protein NMR spectra. For every spin system of a protein,
 a group of observed H, C and N chemical shifts labelled only by their nucleus,
 it scores how well each selected amino-acid type explains the shifts and
 prints the types ranked by that score, from per-atom shift statistics,
 missing rates and covariances.
+
+kestrin-assign does it in one step on the files spectroscopists have (NEF,
+NMR-STAR 3 and 2.1, Sparky, NMRPipe/TALOS): it reads the sequence the file
+holds, lets only the kinds of atom the file shows take part, scores with the
+installed statistics, flags spin systems whose prediction is doubtful, and
+writes a summary, a table, the predictions as a NEF save frame and a heat map.
 
 Four models sum over the attachments of the shifts to the atoms of each type:
 all of them or only the plausible ones, with independent normal densities or

@@ -1,14 +1,21 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the three programs and runs each on the shipped example data:
-# kestrin scores protein 1HUU (backbone atoms, types hidden) with all four
-# models; kestrin-spins converts a raw BMRB entry that the statistics never
-# saw (15517) and kestrin scores it; kestrin-stats rebuilds the backbone
+# Builds the four programs, installs them into build/install, and runs the
+# installed kestrin-assign on the shipped NEF file with the installed default
+# statistics; then runs the others on the shipped example data: kestrin
+# scores protein 1HUU (backbone atoms, types hidden) with all four models;
+# kestrin-spins converts a raw BMRB entry that the statistics never saw
+# (15517) and kestrin scores it; kestrin-stats rebuilds the backbone
 # statistics from the 46 raw entries they were derived from.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/ensure-packages.sh cmake ninja-build g++ libgsl-dev libgtest-dev xz-utils
 sh scripts/build.sh build -DBUILD_TESTING=OFF
+cmake --install build --prefix build/install >/dev/null
+echo "== kestrin-assign, installed in build/install: the Sec5 NEF file, 75 spin systems unassigned"
+build/install/bin/kestrin-assign build/install/share/doc/kestrin/examples/sec5_ccpn_partially_assigned.nef
+echo
+echo "== kestrin: protein 1HUU, backbone atoms, types hidden, all four models"
 ./build/kestrin -cfpi -cfpd -cspi -cspd -sf data/stats_backbone.txt -af data/atoms_backbone.txt \
   < data/protein_1huu_backbone_unk.xml
 

@@ -9,7 +9,7 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
-targets=${*:-atoms_reader_fuzz stats_reader_fuzz values_reader_fuzz whole_run_fuzz engines_differential_fuzz shift_reader_fuzz statistics_fuzz}
+targets=${*:-atoms_reader_fuzz stats_reader_fuzz values_reader_fuzz whole_run_fuzz engines_differential_fuzz shift_reader_fuzz statistics_fuzz assign_outputs_fuzz}
 
 sh scripts/ensure-packages.sh cmake ninja-build clang libclang-rt-14-dev libgsl-dev
 CC=clang CXX=clang++ sh scripts/build.sh build-fuzz -DKESTRIN_FUZZ=ON -DBUILD_TESTING=OFF \

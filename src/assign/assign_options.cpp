@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "assign/assign_error.h"
 #include "input/failure.h"
 #include "output/output_file.h"
 
@@ -48,6 +49,18 @@ const char *const usage_text =
 
 // Most threads --threads accepts, as kestrin's.
 const int most_threads = 1024;
+
+// Help and version on standard output; a failed write ends the run with
+// kestrin-assign's message.
+[[noreturn]] void print_and_end(const std::string &text) {
+    try {
+        with_own_messages([&] { write_standard_output(text); });
+    } catch (const assign_error &error) {
+        fprintf(stderr, "kestrin-assign: error: %s\n", error.what());
+        end_run(1);
+    }
+    end_run(0);
+}
 
 [[noreturn]] void usage_error(const std::string &message) {
     fprintf(stderr, "kestrin-assign: error: %s\n\n", message.c_str());
@@ -107,11 +120,9 @@ assign_options_t parse_assign_options(int argc, char **argv) {
         if (arg == "--") {
             only_files = true;
         } else if (arg == "-h" || arg == "--help") {
-            write_standard_output(usage_text);
-            end_run(0);
+            print_and_end(usage_text);
         } else if (arg == "-v" || arg == "--version") {
-            write_standard_output("This is kestrin-assign release number " KESTRIN_VERSION "\n");
-            end_run(0);
+            print_and_end("This is kestrin-assign release number " KESTRIN_VERSION "\n");
         } else if (arg == "-sf") {
             options.stats_file = option_value(argc, argv, i, name, nullptr);
         } else if (arg == "-af") {

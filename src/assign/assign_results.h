@@ -24,7 +24,8 @@ struct spin_result_t {
     type_values_t prior{};                // each type's prior weight
     type_values_t probability{};          // each type's probability; all 0 without a top type
     std::array<int, 20> rank{};           // 1 for the top type; 0 without a rank (not selected, no top type)
-    type_values_t observed_share{};       // shifts scored over the type's observable atoms; NaN for a
+    type_values_t observed_share{};       // the type's observable atoms that the shifts scored can fill
+                                          // (per nucleus at most its atoms), over those atoms; NaN for a
                                           // type without any
     int top = -1;                         // AA3 index of the top type; -1 when none
     std::vector<std::string> flags;       // flag tokens

@@ -124,6 +124,7 @@ std::vector<type_statistics_t> atoms_taking_part(const assign_options_t &options
     const int count = atom_count(used);
     run.atoms_used = "observed, " + describe_kinds(kinds) + " (" + std::to_string(count) + " of " +
                      std::to_string(total) + " atoms)";
+    if (systems.empty()) return used;
     note(messages, "observable atoms, as the " +
                        plural(kinds.systems, any_predicted ? "spin system to predict shows" : "spin system shows",
                               any_predicted ? "spin systems to predict show" : "spin systems show") +
@@ -138,11 +139,16 @@ std::vector<type_statistics_t> atoms_taking_part(const assign_options_t &options
 // Ranks, the top type, the observed shares and the flags of a spin system
 // whose probabilities are known.
 void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, const run_result_t &run,
-            const std::vector<std::string> &impossible) {
-    std::array<int, 20> atoms{};
-    for (const type_statistics_t &type : used) atoms[type.amino_acid] = type.stats.atom_num;
-    for (int t = 0; t < 20; t++)
-        spin.observed_share[t] = run.selected[t] && atoms[t] > 0 ? static_cast<double>(spin.shifts) / atoms[t] : NAN;
+            const shift_values_t &shifts, const std::vector<std::string> &impossible) {
+    // Of each type's observable atoms, the share that the spin system's
+    // shifts can fill: per nucleus at most as many as the type has.
+    for (int t = 0; t < 20; t++) spin.observed_share[t] = NAN;
+    for (const type_statistics_t &type : used) {
+        const stat_data_t &s = type.stats;
+        const int seen = std::min<int>(shifts.h.size(), s.H_num) + std::min<int>(shifts.c.size(), s.C_num) +
+                         std::min<int>(shifts.n.size(), s.N_num);
+        if (s.atom_num > 0) spin.observed_share[type.amino_acid] = static_cast<double>(seen) / s.atom_num;
+    }
     bool fits = false;
     for (int t = 0; t < 20; t++) fits = fits || (run.selected[t] && spin.probability[t] > 0.0);
     if (fits) {
@@ -215,6 +221,12 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     run.list_name = file.lists[list].name;
     messages += conversion_summary(run.input, file, list, grouping, assign_summary_words);
     std::vector<spin_system_t> systems = all_spin_systems(grouping);
+    // Shifts the reading left out as outside their nucleus's range: impossible values too.
+    std::vector<std::vector<std::string>> outside(systems.size());
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        const auto found = grouping.out_of_range_values.find(systems[s].label);
+        if (found != grouping.out_of_range_values.end()) outside[s] = found->second;
+    }
     if (systems.empty()) warn(messages, "no spin system read from " + run.input);
 
     std::vector<bool> predicted(systems.size()), assigned(systems.size());
@@ -224,6 +236,8 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         assigned[s] = !predicted[s];
         to_predict += predicted[s] ? 1 : 0;
     }
+    if (!systems.empty() && to_predict == 0)
+        note(messages, "every spin system is assigned: their declared types are ranked (--hide-types predicts them)");
 
     run.sequence = sequence_of_run(options, input_text, file, file.lists[list], messages);
     std::optional<std::array<int, 20>> remaining;
@@ -243,6 +257,10 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
             note(messages, "sequence: " + run.sequence_note);
             if (!left.misfits.empty())
                 warn(messages, "the assigned residues do not fit the sequence: " + listed(left.misfits, 5));
+            if (to_predict > free)
+                warn(messages, "more spin systems to predict (" + std::to_string(to_predict) + ") than residues left "
+                               "in the sequence (" + std::to_string(free) + "): some are not what the sequence holds "
+                               "(side-chain groups, other chains, noise) or the sequence is incomplete");
             remaining = left.left;
         }
     }
@@ -301,7 +319,9 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         const std::size_t row = spin.predicted ? p++ : a++;
         spin.prior = from.prior[row];
         if (spin.scored) spin.probability = from.probability[row];
-        settle(spin, used, run, chosen[s].impossible);
+        std::vector<std::string> impossible = outside[s];
+        impossible.insert(impossible.end(), chosen[s].impossible.begin(), chosen[s].impossible.end());
+        settle(spin, used, run, chosen[s].values, impossible);
     }
     note_flags(run, messages);
     return run;
@@ -381,15 +401,17 @@ int run_assign(const assign_options_t &options) {
                 write_assign_plot(file.stream(), run);
             }
         }
-        // Every file written out before any replaces its name: a full disk leaves them all as they were.
+        // Every file written out, then standard output, then the files
+        // renamed into place: a full disk or a failed standard output leaves
+        // every file as it was.
         with_own_messages([&] {
             for (output_t &output : outputs)
                 if (!output.file->writes_standard_output()) output.file->write_out();
             for (output_t &output : outputs)
-                if (!output.file->writes_standard_output()) output.file->commit();
-            for (output_t &output : outputs)
                 if (output.file->writes_standard_output()) output.file->commit();
             if (summary) write_standard_output(summary_text(run));
+            for (output_t &output : outputs)
+                if (!output.file->writes_standard_output()) output.file->commit();
         });
         return 0;
     } catch (const assign_error &error) {

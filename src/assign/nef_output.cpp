@@ -68,7 +68,7 @@ std::string loop_text(const std::string &indent, const std::vector<std::string> 
         std::string line = indent + "   ";
         for (std::size_t c = 0; c < row.size(); c++) {
             if (row[c].find('\n') != std::string::npos) {
-                line += "\n" + row[c] + "\n" + indent + "   ";
+                line += row[c] + "\n" + indent + "   ";
                 continue;
             }
             line += row[c];
@@ -86,7 +86,7 @@ std::string item_lines(const std::string &category, const std::vector<std::pair<
     for (const auto &[name, value] : items) {
         const std::string tag = "_" + category + "." + name;
         const std::string written = star_value(value);
-        text += "   " + tag + (written.find('\n') != std::string::npos ? "\n" : std::string(width - tag.size() + 2, ' ')) +
+        text += "   " + tag + (written.find('\n') != std::string::npos ? "" : std::string(width - tag.size() + 2, ' ')) +
                 written + "\n";
     }
     return text;
@@ -127,7 +127,8 @@ std::string predictions_frame(const run_result_t &run, const std::string &framec
         const std::string chain = star_value(run.format == shift_format_t::nef ? spin.system.chain
                                                                               : chain_code(spin.system.chain));
         const std::string code = star_value(spin.system.sequence_code);
-        const std::string flags = star_value(joined_flags(spin.flags));
+        // No flags is a null, as NEF writes a value that does not apply.
+        const std::string flags = spin.flags.empty() ? "." : star_value(joined_flags(spin.flags));
         if (spin.top < 0) {
             rows.push_back({chain, code, ".", ".", ".", flags});
             continue;
@@ -249,7 +250,8 @@ std::string star_value(const std::string &text) {
     if (can_be_quoted(text, '"')) return "\"" + text + "\"";
     if (text.find("\n;") != std::string::npos || text.find("\r;") != std::string::npos)
         throw assign_error("the value '" + quoted_for_message(text) + "' cannot be written in a STAR file");
-    return ";" + text + "\n;";
+    // A text field opens with a semicolon at the start of a line, wherever the value is placed.
+    return "\n;" + text + "\n;";
 }
 
 std::string nef_with_predictions(const std::string &input_text, const run_result_t &run) {

@@ -9,7 +9,8 @@
 #include "assign/assign_results.h"
 
 // The value as a STAR value: bare when it can be, else in single or double
-// quotes, else as a text field; the empty text as ''. A value that no STAR
+// quotes, else as a text field (which begins with a line feed, so that its
+// semicolon starts a line wherever the value is placed); the empty text as ''. A value that no STAR
 // form can hold (a line starting with ';' inside a multi-line value) throws
 // assign_error.
 std::string star_value(const std::string &text);

@@ -2,6 +2,8 @@
 // Default data files, found relative to the running program.
 #include "defaults/default_files.h"
 
+#include "defaults/default_statistics.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,8 +19,8 @@ bool is_regular_file(const std::string &path) {
 }  // namespace
 
 const char *const default_data_folder = "../share/kestrin";
-const char *const default_statistics_name = "stats_full.txt";
-const char *const default_atoms_name = "atoms_full.txt";
+const char *const default_statistics_name = default_full_statistics.statistics;
+const char *const default_atoms_name = default_full_statistics.atoms;
 
 std::optional<std::string> running_program_folder() {
     std::vector<char> buffer(4096);

@@ -145,6 +145,7 @@ public:
             grouping.empty_before.push_back(before);
         }
         grouping.left_out = out_;
+        grouping.out_of_range_values = out_of_range_;
         return grouping;
     }
 
@@ -190,7 +191,7 @@ private:
             out_.contradicting_rows++;
             return;
         }
-        if (!within_range(row, dictionary[atoms[0]].nucleus)) return;
+        if (!within_range(system, row, dictionary[atoms[0]].nucleus)) return;
         for (int atom : atoms) {
             const residue_atom_t &known = dictionary[atom];
             long order = atom;
@@ -216,16 +217,18 @@ private:
             out_.other_nucleus_rows++;
             return;
         }
-        if (!within_range(row, nucleus)) return;
+        if (!within_range(system, row, nucleus)) return;
         add_shift(system, row, index, name, nucleus, static_cast<long>(system.shifts.size()));
     }
 
-    // Counts the row as left out when its shift lies outside its nucleus's range.
-    bool within_range(const shift_row_t &row, char nucleus) {
+    // Counts the row as left out when its shift lies outside its nucleus's
+    // range, and keeps the value with its spin system's name.
+    bool within_range(const building_system_t &system, const shift_row_t &row, char nucleus) {
         const shift_range_t &range = shift_range(nucleus);
         const double ppm = strtod(row.value.c_str(), nullptr);
         if (ppm >= range.lowest && ppm <= range.highest) return true;
         out_.out_of_range_rows++;
+        out_of_range_[system.system.label].push_back(std::string(1, nucleus) + "=" + row.value);
         return false;
     }
 
@@ -246,6 +249,7 @@ private:
     std::unordered_map<std::string, std::size_t> index_;                   // chain and code → systems_
     std::unordered_map<std::string, std::pair<std::string, long>> names_;  // chain and code → name, line
     left_out_t out_;
+    std::map<std::string, std::vector<std::string>> out_of_range_;  // spin-system name → "C=9999.0", ...
 };
 
 }  // namespace

@@ -57,6 +57,9 @@ struct spin_grouping_t {
     std::vector<spin_system_t> empty_systems;  // those left without any shift (counted in left_out), in file
                                                // order, with their line and no shifts
     std::vector<std::size_t> empty_before;     // for each of them, how many of `systems` come first in file order
+    std::map<std::string, std::vector<std::string>> out_of_range_values;  // by spin-system name: the shifts left
+                                                                           // out as outside their nucleus's range,
+                                                                           // "C=9999.0" (the value as written)
 };
 
 // The name of the spin system of a chain and sequence code, unique within a

@@ -245,10 +245,10 @@ void write_heat_map(FILE *out, const plot_t &plot, const heat_map_t &map, const 
                         x + cell / 2 + 4, y0 + data.type_num * cell + 4, layout.labels[s].c_str());
             else
                 fprintf(out,
-                        "<text class=\"flagged\" transform=\"translate(%d %ld) rotate(-90)\" font-size=\"11\" "
-                        "text-anchor=\"end\" fill=\"%s\" data-flags=\"%s\">%s<title>%s</title></text>\n",
-                        x + cell / 2 + 4, y0 + data.type_num * cell + 4, flagged_colour, flags.c_str(),
-                        layout.labels[s].c_str(), flags.c_str());
+                        "<g class=\"flagged\" data-flags=\"%s\"><title>%s</title><text transform=\"translate(%d %ld) "
+                        "rotate(-90)\" font-size=\"11\" text-anchor=\"end\" fill=\"%s\">%s</text></g>\n",
+                        flags.c_str(), flags.c_str(), x + cell / 2 + 4, y0 + data.type_num * cell + 4, flagged_colour,
+                        layout.labels[s].c_str());
         }
     }
     write_scale(out, plot, map, cells_left + layout.columns * cell + 24, cells_top + 10);
