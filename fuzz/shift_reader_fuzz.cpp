@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "formats/format_error.h"
@@ -26,14 +27,19 @@ const atom_selection_t &backbone_selection() {
 }
 
 // What the writer and kestrin rely on: every written spin system has a
-// shift, every shift a nucleus H, C or N and a value that is a number.
+// shift and a name of its own, every shift a nucleus H, C or N and a value
+// that is a number within its nucleus's range.
 void check_grouping(const spin_grouping_t &grouping) {
+    std::set<std::string> names;
     for (const spin_system_t &system : grouping.systems) {
         if (system.shifts.empty()) finding("a spin system without shifts", system);
+        if (!names.insert(system.label).second) finding("a name given twice", system);
         if (system.amino_acid < -1 || system.amino_acid >= 20) finding("an amino acid out of range", system);
         for (const spin_shift_t &shift : system.shifts) {
             if (shift.nucleus != 'H' && shift.nucleus != 'C' && shift.nucleus != 'N') finding("a nucleus", system);
             if (!is_decimal_number(shift.value)) finding("a value that is not a number", system);
+            const shift_range_t &range = shift_range(shift.nucleus);
+            if (!(shift.ppm >= range.lowest && shift.ppm <= range.highest)) finding("a shift out of range", system);
         }
     }
 }

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading an atom selection file for the foreign-format programs.
+// Reading an atom selection file for the foreign-format programs, by the
+// rules kestrin's own reader applies (input/selection_lines.h).
 #include "formats/atom_selection.h"
-
-#include <sstream>
 
 #include "formats/format_error.h"
 #include "input/records.h"
+#include "input/selection_lines.h"
+#include "input/text_lines.h"
 
 namespace {
 
@@ -18,29 +19,25 @@ int code_index(const std::string &code) {
 }  // namespace
 
 atom_selection_t read_atom_selection(const std::string &text) {
+    const selection_lines_t read = read_selection_lines(split_lines(text));
+    switch (read.fault) {
+    case selection_fault_t::none: break;
+    case selection_fault_t::nothing_selected:
+        throw format_error(0, "no atom to select (no line of code, atom name and atom type)");
+    case selection_fault_t::unknown_residue:
+        throw format_error(read.fault_line, "unknown residue '" + quoted_for_message(read.fault_code) + "'");
+    case selection_fault_t::repeated_block:
+        throw format_error(read.fault_line, "residue '" + read.fault_code + "' appears in more than one block");
+    }
     atom_selection_t selection;
     selection.atoms.resize(20);
     selection.listed.assign(20, false);
-    std::istringstream lines(text);
-    std::string line;
-    long number = 0;
-    int open = -1;
-    while (std::getline(lines, line)) {
-        number++;
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream words(line);
-        std::string code, name, type;
-        if (!(words >> code >> name >> type)) continue;
-        const int amino_acid = code_index(code);
-        if (amino_acid < 0) throw format_error(number, "unknown residue '" + quoted_for_message(code) + "'");
-        if (amino_acid != open && selection.listed[amino_acid])
-            throw format_error(number, "residue '" + code + "' appears in more than one block");
-        open = amino_acid;
+    for (const selection_entry_t &entry : read.entries) {
+        const int amino_acid = code_index(entry.code);
         selection.listed[amino_acid] = true;
-        if (selected_position(selection, amino_acid, name, type[0]) < 0)
-            selection.atoms[amino_acid].push_back({name, type[0]});
+        selection.atoms[amino_acid].push_back({entry.name, entry.type[0]});
     }
-    if (open < 0) throw format_error(0, "no atom to select (no line of code, atom name and atom type)");
+    selection.repeated_lines = read.word_lines - static_cast<long>(read.entries.size());
     return selection;
 }
 

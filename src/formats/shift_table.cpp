@@ -112,6 +112,13 @@ shift_list_t star_shift_list(const star_frame_t &frame, const star_loop_t &loop,
         row.sequence_code = loop.at(r, sequence).text;
         row.residue_name = loop.at(r, residue).text;
         row.atom_name = loop.at(r, atom).text;
+        // A null where the row says which atom it is: "." as a sequence code
+        // would otherwise be one residue called ".", merging every such row.
+        // A residue name "." stays: NEF writes it for a residue of unknown type.
+        const star_value_t &residue_value = loop.at(r, residue);
+        row.null_identifier = (chain >= 0 && is_star_null(loop.at(r, chain))) ||
+                              is_star_null(loop.at(r, sequence)) || is_star_null(loop.at(r, atom)) ||
+                              (is_star_null(residue_value) && residue_value.text == "?");
         row.value = text_or_empty(loop, r, value);
         row.element = text_or_empty(loop, r, element);
         row.isotope = text_or_empty(loop, r, isotope);
@@ -181,6 +188,14 @@ std::string too_few_words(std::size_t got, std::size_t needed, const char *what)
            std::to_string(needed);
 }
 
+// TALOS tables write 9999.00 (in any number of decimals) where a residue
+// has no shift for the atom.
+bool is_talos_placeholder(const std::string &word) {
+    char *end = nullptr;
+    const double value = strtod(word.c_str(), &end);
+    return !word.empty() && *end == '\0' && value == 9999.0;
+}
+
 shift_file_t read_talos(const std::string &text) {
     shift_file_t file;
     file.format = shift_format_t::talos;
@@ -210,7 +225,7 @@ shift_file_t read_talos(const std::string &text) {
         row.sequence_code = line.words[resid];
         row.residue_name = line.words[resname];
         row.atom_name = line.words[atomname];
-        row.value = line.words[shift];
+        row.value = is_talos_placeholder(line.words[shift]) ? std::string() : line.words[shift];
         row.line = line.line;
         list.rows.push_back(std::move(row));
     }

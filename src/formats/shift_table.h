@@ -25,6 +25,8 @@ struct shift_row_t {
     std::string element;        // element column (NEF element, NMR-STAR Atom_type, Sparky "1H" nucleus); empty if none
     std::string isotope;        // isotope mass number ("1", "13", "15", "2"); empty if none
     long line = 0;              // line of the file the row starts on
+    bool null_identifier = false;  // a STAR null stands for the chain, sequence code or atom name (unquoted
+                                   // "." or "?"), or "?" for the residue name: the row names no atom
 };
 
 struct shift_list_t {

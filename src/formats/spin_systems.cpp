@@ -54,6 +54,7 @@ struct building_system_t {
     spin_system_t system;
     std::vector<building_shift_t> shifts;
     std::unordered_map<std::string, std::size_t> atoms;  // nucleus and atom name → shifts
+    std::size_t first_row = 0;                           // the first row that named it, in file order
 };
 
 std::string residue_place(const shift_row_t &row) {
@@ -66,6 +67,10 @@ public:
     grouper_t(shift_format_t format, const atom_selection_t *selection) : format_(format), selection_(selection) {}
 
     void add(const shift_row_t &row, std::size_t index) {
+        if (row.null_identifier) {
+            out_.null_identifier_rows++;
+            return;
+        }
         if (is_neighbour_sequence_code(row.sequence_code) || is_neighbour_atom_name(row.atom_name)) {
             out_.neighbour_rows++;
             return;
@@ -85,7 +90,7 @@ public:
                 return;
             }
         }
-        building_system_t &system = system_of(row, amino_acid);
+        building_system_t &system = system_of(row, amino_acid, index);
         if (row.value.empty()) {
             out_.missing_value_rows++;
             return;
@@ -105,10 +110,11 @@ public:
 
     spin_grouping_t finish() {
         spin_grouping_t grouping;
-        std::vector<std::pair<std::size_t, spin_system_t>> kept;
+        std::vector<std::pair<std::size_t, spin_system_t>> kept, empty;
         for (building_system_t &building : systems_) {
             if (building.shifts.empty()) {
                 out_.empty_spin_systems++;
+                empty.emplace_back(building.first_row, std::move(building.system));
                 continue;
             }
             std::stable_sort(building.shifts.begin(), building.shifts.end(),
@@ -131,6 +137,13 @@ public:
         std::stable_sort(kept.begin(), kept.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
         for (auto &entry : kept) grouping.systems.push_back(std::move(entry.second));
+        // Each empty spin system's place among the kept ones, by the first row of each.
+        std::size_t before = 0;
+        for (auto &entry : empty) {
+            while (before < kept.size() && kept[before].first < entry.first) before++;
+            grouping.empty_systems.push_back(std::move(entry.second));
+            grouping.empty_before.push_back(before);
+        }
         grouping.left_out = out_;
         return grouping;
     }
@@ -147,19 +160,18 @@ private:
 
     static std::string key_of(const shift_row_t &row) { return row.chain + '\n' + row.sequence_code; }
 
-    building_system_t &system_of(const shift_row_t &row, int amino_acid) {
+    building_system_t &system_of(const shift_row_t &row, int amino_acid, std::size_t index) {
         const auto [found, fresh] = index_.try_emplace(key_of(row), systems_.size());
         if (fresh) {
             building_system_t building;
             spin_system_t &system = building.system;
             system.chain = row.chain;
             system.sequence_code = row.sequence_code;
-            const bool unassigned_group = format_ == shift_format_t::nef && row.sequence_code[0] == '@';
-            system.label = row.chain.empty() || unassigned_group ? row.sequence_code
-                                                                 : row.chain + "." + row.sequence_code;
+            system.label = spin_system_label(row.chain, row.sequence_code, format_);
             system.residue_name = row.residue_name;
             system.amino_acid = amino_acid;
             system.line = row.line;
+            building.first_row = index;
             systems_.push_back(std::move(building));
         }
         return systems_[found->second];
@@ -178,6 +190,7 @@ private:
             out_.contradicting_rows++;
             return;
         }
+        if (!within_range(row, dictionary[atoms[0]].nucleus)) return;
         for (int atom : atoms) {
             const residue_atom_t &known = dictionary[atom];
             long order = atom;
@@ -203,7 +216,17 @@ private:
             out_.other_nucleus_rows++;
             return;
         }
+        if (!within_range(row, nucleus)) return;
         add_shift(system, row, index, name, nucleus, static_cast<long>(system.shifts.size()));
+    }
+
+    // Counts the row as left out when its shift lies outside its nucleus's range.
+    bool within_range(const shift_row_t &row, char nucleus) {
+        const shift_range_t &range = shift_range(nucleus);
+        const double ppm = strtod(row.value.c_str(), nullptr);
+        if (ppm >= range.lowest && ppm <= range.highest) return true;
+        out_.out_of_range_rows++;
+        return false;
     }
 
     void add_shift(building_system_t &system, const shift_row_t &row, std::size_t index, const std::string &atom,
@@ -226,6 +249,24 @@ private:
 };
 
 }  // namespace
+
+std::string spin_system_label(const std::string &chain, const std::string &sequence_code, shift_format_t format) {
+    const bool code_alone = sequence_code.find('.') == std::string::npos &&
+                            (format == shift_format_t::nef ? chain == "@-" && sequence_code.compare(0, 1, "@") == 0
+                                                           : chain.empty());
+    if (code_alone) return sequence_code;
+    std::string label;
+    for (char c : chain) {
+        if (c == '.' || c == '\\') label += '\\';
+        label += c;
+    }
+    return label + "." + sequence_code;
+}
+
+const shift_range_t &shift_range(char nucleus) {
+    static const shift_range_t ranges[] = {{'H', -50.0, 100.0}, {'C', -50.0, 350.0}, {'N', -50.0, 500.0}};
+    return ranges[nucleus == 'H' ? 0 : nucleus == 'C' ? 1 : 2];
+}
 
 bool is_decimal_number(const std::string &text) {
     std::size_t i = 0;

@@ -22,8 +22,7 @@ struct spin_shift_t {
 struct spin_system_t {
     std::string chain;          // chain code as written; empty for formats without chains
     std::string sequence_code;  // residue number or NEF sequence code as written
-    std::string label;          // "<chain>.<sequence code>"; the sequence code alone for NEF unassigned
-                                // groups ("@13") and for formats without chains
+    std::string label;          // unique name, made by spin_system_label ("A.12", "#13.@13", "@13", "12")
     std::string residue_name;   // residue name as first written
     int amino_acid;             // index in AA3; -1 for an unassigned spin system (residue name ".")
     long line;                  // line of the first row whose shift is kept
@@ -35,6 +34,7 @@ struct spin_system_t {
 // What was left out, and why. Rows are counted once, under the first
 // reason that applies, in this order; shifts are the atoms a kept row gives.
 struct left_out_t {
+    long null_identifier_rows = 0;  // rows with a STAR null as chain, sequence code or atom name (or "?" residue)
     long neighbour_rows = 0;      // rows of a neighbouring residue (@13-1, 48-1, CAi-1)
     long uncertain_rows = 0;      // assignments marked uncertain (HB2|HB3, H@349, 108?, GLN?)
     long other_residue_rows = 0;  // rows of residues that are not one of the 20 amino acids
@@ -44,6 +44,7 @@ struct left_out_t {
     long unknown_atom_rows = 0;   // names that are no atom of their amino acid
     std::map<std::string, long> unknown_atoms;  // "LYS HZ": those names, with their rows
     long contradicting_rows = 0;  // element, isotope or atom type at odds with the atom name (PHE HE1 typed C)
+    long out_of_range_rows = 0;   // shifts outside the range their nucleus can take (shift_range)
     long merged_shifts = 0;       // a repeated atom with the same value (methyl protons, wildcards)
     long conflicting_shifts = 0;  // a repeated atom with a different value; the first value is kept
     long unselected_shifts = 0;   // atoms that the atom selection does not list for their amino acid
@@ -53,7 +54,34 @@ struct left_out_t {
 struct spin_grouping_t {
     std::vector<spin_system_t> systems;  // in the order of the first row of each whose shift is kept
     left_out_t left_out;
+    std::vector<spin_system_t> empty_systems;  // those left without any shift (counted in left_out), in file
+                                               // order, with their line and no shifts
+    std::vector<std::size_t> empty_before;     // for each of them, how many of `systems` come first in file order
 };
+
+// The name of the spin system of a chain and sequence code, unique within a
+// shift list and read back without doubt:
+//   - the sequence code alone ("12") when the format has no chains (the chain
+//     is empty and the format is not NEF), and for a NEF unassigned group of
+//     the default chain "@-" ("@13"), provided the code holds no '.';
+//   - otherwise the chain, then '.', then the sequence code as written
+//     ("A.12", "#13.@13", "@-.12"), where a '.' or '\' within the chain is
+//     written after a '\' (chain "A.1", code "2": "A\.1.2").
+// A name holding a '.' outside such an escape is therefore split at its
+// first one into chain and code; a name without any '.' is a code alone.
+std::string spin_system_label(const std::string &chain, const std::string &sequence_code, shift_format_t format);
+
+// The shifts a nucleus can take, ppm, generously: 1H -50 to 100, 13C -50 to
+// 350, 15N -50 to 500. Every protein shift deposited lies within, nuclei that
+// a paramagnetic centre shifts far included (protons near 80 ppm), so that
+// only values that cannot be shifts of the nucleus fall outside: a table's
+// placeholder (9999), a value in Hz, a shift of the wrong column.
+struct shift_range_t {
+    char nucleus;    // 'H', 'C' or 'N'
+    double lowest;   // ppm
+    double highest;  // ppm
+};
+const shift_range_t &shift_range(char nucleus);
 
 // True when some row names one of the 20 amino acids or an unassigned
 // spin system: the list describes protein residues.

@@ -9,8 +9,6 @@
 
 #include "input/failure.h"
 
-namespace {
-
 std::vector<std::string> split_lines(const std::string &content) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -25,8 +23,6 @@ std::vector<std::string> split_lines(const std::string &content) {
     }
     return lines;
 }
-
-}  // namespace
 
 std::vector<std::string> read_lines(FILE *stream) {
     std::string content;

@@ -13,6 +13,9 @@
 // functions would see it.
 std::vector<std::string> read_lines(FILE *stream);
 
+// The same lines of a text already read.
+std::vector<std::string> split_lines(const std::string &content);
+
 // Opens the named file, reads its lines and closes it; the open and close
 // guards report on behalf of the calling function.
 std::vector<std::string> read_file_lines(const std::optional<std::string> &name, int line, const char *function);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reader of the spin systems: observed shifts grouped by spin system, each
-// shift labelled only by its nucleus.
+// shift labelled only by its nucleus. The format: docs/formats.md, "Spin systems".
 #include <string>
 #include <vector>
 

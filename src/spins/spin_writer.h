@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kestrin's spin-system input, written from grouped spin systems.
+// kestrin's spin-system input, written from grouped spin systems (the format
+// and the naming rule: docs/formats.md, "Spin systems").
 #pragma once
 
 #include <string>

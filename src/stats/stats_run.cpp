@@ -54,6 +54,7 @@ std::string left_out_summary(const left_out_t &out) {
         long count;
         const char *one, *many;
     } counts[] = {
+        {out.null_identifier_rows, "row", "rows"},
         {out.neighbour_rows, "row", "rows"},
         {out.uncertain_rows, "row", "rows"},
         {out.other_residue_rows, "row", "rows"},
@@ -61,9 +62,11 @@ std::string left_out_summary(const left_out_t &out) {
         {out.other_nucleus_rows, "row", "rows"},
         {out.unknown_atom_rows, "row", "rows"},
         {out.contradicting_rows, "row", "rows"},
+        {out.out_of_range_rows, "row", "rows"},
         {out.conflicting_shifts, "repeated atom", "repeated atoms"},
     };
     static const char *const reasons[] = {
+        "with a null chain, sequence code or atom name",
         "of a neighbouring residue",
         "with an uncertain assignment",
         "of residues that are not one of the 20 amino acids",
@@ -71,6 +74,7 @@ std::string left_out_summary(const left_out_t &out) {
         "of other nuclei or isotopes",
         "naming no atom of the amino acid",
         "whose nucleus contradicts the atom name",
+        "whose shift is outside the range of its nucleus",
         "with another shift (the first is kept)",
     };
     std::string text;
@@ -82,6 +86,8 @@ std::string left_out_summary(const left_out_t &out) {
 }
 
 void add_left_out(left_out_t &total, const left_out_t &out) {
+    total.null_identifier_rows += out.null_identifier_rows;
+    total.out_of_range_rows += out.out_of_range_rows;
     total.neighbour_rows += out.neighbour_rows;
     total.uncertain_rows += out.uncertain_rows;
     total.other_residue_rows += out.other_residue_rows;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The statistics file and the atom selection file, in the forms kestrin reads.
+// The statistics file and the atom selection file, in the forms kestrin reads
+// (docs/formats.md, "Statistics" and "Atom selection").
 #pragma once
 
 #include <string>

@@ -6,6 +6,9 @@
 #include "formats/format_error.h"
 #include "formats/spin_systems.h"
 #include "formats_test_support.h"
+#include "input/readers.h"
+#include "input/text_lines.h"
+#include "test_support.h"
 
 namespace {
 
@@ -34,9 +37,9 @@ std::vector<std::string> labels(const spin_grouping_t &grouping) {
 
 TEST(SpinSystems, UnassignedGroupsAreSpinSystemsAndNeighbourRowsAreLeftOut) {
     const spin_grouping_t g = grouped("nef_sec5_excerpt.nef");
-    EXPECT_EQ(labels(g), (std::vector<std::string>{"@13", "@1", "@27", "@2", "@3", "@97", "@@108", "@@109", "@@110",
+    EXPECT_EQ(labels(g), (std::vector<std::string>{"#13.@13", "#13.@1", "#13.@27", "@2", "@3", "@97", "@@108", "@@109", "@@110",
                                                     "A.45", "A.46"}));
-    EXPECT_EQ(described(g.systems[0]), "UNK @13 H:H=8.931658968 C:CA=59.17897114,CB=36.99890061 N:N=126.5587494");
+    EXPECT_EQ(described(g.systems[0]), "UNK #13.@13 H:H=8.931658968 C:CA=59.17897114,CB=36.99890061 N:N=126.5587494");
     EXPECT_EQ(described(g.systems[9]), "GLY A.45 H:H=8.841666126 C:CA=45.64468121 N:N=103.4391758");
     EXPECT_EQ(g.systems[9].line, 54);
     EXPECT_EQ(g.left_out.neighbour_rows, 11);
@@ -111,7 +114,7 @@ TEST(SpinSystems, SelectionKeepsItsAtomsInItsOrderAndCountsTheRest) {
     EXPECT_EQ(g.left_out.empty_spin_systems, 2);
     // Spin systems of unknown type keep every shift.
     const spin_grouping_t unassigned = grouped("nef_ubiquitin_short_shifts.nef", 0, &selection);
-    EXPECT_EQ(described(unassigned.systems[0]), "UNK @19 H:H=8.507345563 C:C=174.0787518,CA=55.19626104,"
+    EXPECT_EQ(described(unassigned.systems[0]), "UNK #18.@19 H:H=8.507345563 C:C=174.0787518,CA=55.19626104,"
                                                 "CB=42.78262913 N:N=123.3654109");
 }
 
@@ -174,6 +177,161 @@ TEST(SpinSystems, DecimalNumbers) {
     for (const char *good : {"8.970", "-0.5", "+12", ".5", "5.", "1e2", "1.5E-3"}) EXPECT_TRUE(is_decimal_number(good)) << good;
     for (const char *bad : {"", ".", "-", "1e", "0x10", "inf", "nan", "1e999", "8,97", "8.9.7", " 8.9"})
         EXPECT_FALSE(is_decimal_number(bad)) << bad;
+}
+
+// A NEF shift list of the given rows: chain, sequence code, residue, atom, value.
+shift_file_t nef_rows(const std::string &rows) {
+    return read_shift_file("data_x\nsave_l\nloop_\n_nef_chemical_shift.chain_code\n_nef_chemical_shift.sequence_code\n"
+                           "_nef_chemical_shift.residue_name\n_nef_chemical_shift.atom_name\n"
+                           "_nef_chemical_shift.value\n" + rows + "stop_\nsave_\n");
+}
+
+// Splits a name as the naming rule says it is read back: at its first '.'
+// outside a '\' escape, the escapes undone in the chain; "|" when it has none.
+std::string read_back(const std::string &label) {
+    std::string chain;
+    for (std::size_t i = 0; i < label.size(); i++) {
+        if (label[i] == '\\' && i + 1 < label.size()) {
+            chain += label[++i];
+        } else if (label[i] == '.') {
+            return chain + "|" + label.substr(i + 1);
+        } else {
+            chain += label[i];
+        }
+    }
+    return "|" + label;
+}
+
+TEST(SpinSystems, NamesAreUniqueAndSayTheirChain) {
+    const struct {
+        const char *chain, *code;
+        shift_format_t format;
+        const char *label;
+    } names[] = {
+        {"A", "12", shift_format_t::nef, "A.12"},          // assigned: as before
+        {"@-", "@13", shift_format_t::nef, "@13"},         // the default chain: as before
+        {"#13", "@13", shift_format_t::nef, "#13.@13"},    // a connected stretch keeps its NmrChain
+        {"A", "@13", shift_format_t::nef, "A.@13"},
+        {"@-", "12", shift_format_t::nef, "@-.12"},
+        {"A", "1.2", shift_format_t::nef, "A.1.2"},
+        {"A.1", "2", shift_format_t::nef, "A\\.1.2"},
+        {"A\\", "2", shift_format_t::nef, "A\\\\.2"},
+        {"@-", "@1.2", shift_format_t::nef, "@-.@1.2"},    // a code with '.' never stands alone
+        {"", "@13", shift_format_t::nef, ".@13"},
+        {"", "12", shift_format_t::nmrstar2, "12"},        // formats without chains
+        {"", "1.2", shift_format_t::talos, ".1.2"},
+        {"1", "12", shift_format_t::nmrstar, "1.12"},
+    };
+    std::map<std::string, std::string> owners;
+    for (const auto &n : names) {
+        const std::string label = spin_system_label(n.chain, n.code, n.format);
+        EXPECT_EQ(label, n.label) << n.chain << " " << n.code;
+        // Read back: the chain (or the elided one) and the code.
+        const std::string back = read_back(label);
+        const bool elided = back[0] == '|';
+        EXPECT_EQ(back, (elided ? std::string() : std::string(n.chain)) + "|" + n.code) << label;
+        if (elided) {
+            EXPECT_TRUE(std::string(n.chain).empty() || std::string(n.chain) == "@-") << label;
+        }
+        const auto [owner, fresh] = owners.emplace(label, std::string(n.chain) + " " + n.code);
+        EXPECT_TRUE(fresh) << label << " given to " << owner->second << " and to " << n.chain << " " << n.code;
+    }
+    // The file on which names collided gives four spin systems, four names.
+    EXPECT_EQ(labels(grouped("regression_name_collisions.nef")),
+              (std::vector<std::string>{"A.1.2", "A\\.1.2", "A.@13", "B.@13"}));
+}
+
+TEST(SpinSystems, NullIdentifiersLeaveTheRowOut) {
+    const spin_grouping_t dots = grouped("regression_null_sequence_codes.nef");
+    EXPECT_TRUE(dots.systems.empty());
+    EXPECT_EQ(dots.left_out.null_identifier_rows, 2);
+    const struct {
+        const char *row;
+        long null_rows;  // 1: left out as a null
+        const char *kept;  // the spin system kept otherwise
+    } rows[] = {
+        {". 1 ALA H 8.1\n", 1, ""},
+        {"A ? ALA H 8.1\n", 1, ""},
+        {"A 1 ALA . 8.1\n", 1, ""},
+        {"A 1 ? H 8.1\n", 1, ""},
+        {"A 1 . H 8.1\n", 0, "UNK A.1 H:H=8.1"},    // NEF's residue of unknown type
+        {"A '.' ALA H 8.1\n", 0, "ALA A.. H:H=8.1"},  // quoted: a literal code
+        {"'.' 1 ALA H 8.1\n", 0, "ALA \\..1 H:H=8.1"},
+    };
+    for (const auto &r : rows) {
+        const shift_file_t file = nef_rows(r.row);
+        const spin_grouping_t g = group_spin_systems(file.lists[0], file.format);
+        EXPECT_EQ(g.left_out.null_identifier_rows, r.null_rows) << r.row;
+        EXPECT_EQ(g.systems.empty() ? std::string() : described(g.systems[0]), r.kept) << r.row;
+    }
+}
+
+TEST(SpinSystems, PlaceholdersAndShiftsOutsideTheirNucleusRange) {
+    // TALOS writes 9999.00 for residue 163's missing C.
+    const spin_grouping_t talos = grouped("talos_ns3_residue163_excerpt.tab");
+    ASSERT_EQ(talos.systems.size(), 1u);
+    EXPECT_EQ(described(talos.systems[0]), "SER 163 H:H=8.73,HA=4.44 C:CA=55.50 N:N=117.57");
+    EXPECT_EQ(talos.left_out.missing_value_rows, 1);
+    EXPECT_EQ(talos.left_out.out_of_range_rows, 0);
+    // Every range at and just beyond its edges, for known and unknown types.
+    const struct {
+        const char *row;
+        long out;
+    } rows[] = {
+        {"A 1 ALA H 100\n", 0},   {"A 1 ALA H 100.001\n", 1}, {"A 1 ALA HA -50\n", 0},
+        {"A 1 ALA HA -50.01\n", 1}, {"A 1 ALA CA 350\n", 0},   {"A 1 ALA CA 350.01\n", 1},
+        {"A 1 ALA C -50\n", 0},   {"A 1 ALA C -50.01\n", 1},  {"A 1 ALA N 500\n", 0},
+        {"A 1 ALA N 500.01\n", 1}, {"A 1 ALA N -50\n", 0},    {"A 1 ALA N -50.01\n", 1},
+        {"@- @1 . CA 9999.00\n", 1}, {"@- @1 . H 9999\n", 1}, {"@- @1 . N 499.9\n", 0},
+        {"A 1 ALA HB% 1e3\n", 1},  // a wildcard's row counted once
+    };
+    for (const auto &r : rows) {
+        const shift_file_t file = nef_rows(r.row);
+        const spin_grouping_t g = group_spin_systems(file.lists[0], file.format);
+        EXPECT_EQ(g.left_out.out_of_range_rows, r.out) << r.row;
+        EXPECT_EQ(g.systems.size(), r.out == 0 ? 1u : 0u) << r.row;
+    }
+}
+
+// kestrin's reader and the companions' reader take the same atoms from any
+// selection, at the same positions, or both refuse it at the same line.
+TEST(SpinSystems, OneReaderDecidesWhatASelectionHolds) {
+    const char *texts[] = {
+        "ALA H H\nGLY H H\nALA H H\n",              // a repeat after another amino acid: skipped by both
+        "ALA H H\nGLY HA2 H\nALA H H\nGLY HA3 H\n",
+        "ALA H H\nALA H Hx\nALA CA C\n",            // two type words: two atoms for both
+        "ALA H H\r\nALA\tCA\tC\n\nx y\n# GLY H H\n",
+        "ALA H H\nGLY H H\nALA HA H\n",             // a block opened twice: refused by both
+        "ALA H H\nXYZ H H\n",
+        "# nothing\n",
+    };
+    for (const char *text : texts) {
+        write_file("selection.txt", text);
+        parameters_t params;
+        params.input_atoms_fname = "selection.txt";
+        data_t data;
+        const outcome_t kestrin = run_captured([&] { read_cs_to_analyse(params, data); });
+        try {
+            const atom_selection_t selection = read_atom_selection(text);
+            ASSERT_EQ(kestrin.status, -1) << text << kestrin.err;
+            std::size_t atoms = 0;
+            for (const auto &amino_acid : selection.atoms) atoms += amino_acid.size();
+            EXPECT_EQ(atoms, static_cast<std::size_t>(data.key_num)) << text;
+            EXPECT_EQ(selection.repeated_lines > 0, !kestrin.err.empty()) << text;  // kestrin's warning
+            for (int k = 0; k < data.key_num; k++) {
+                const std::vector<std::string> words = split_whitespace(data.cs_keys[k]);
+                int amino_acid = 0;
+                while (words[0] != AA3[amino_acid]) amino_acid++;
+                const selected_atom_t &atom = selection.atoms[amino_acid].at(data.cs_num[k]);
+                EXPECT_EQ(atom.name + " " + atom.nucleus, words[1] + " " + words[2][0]) << text;
+            }
+        } catch (const format_error &error) {
+            EXPECT_EQ(kestrin.status, 1) << text;
+            // The same fault: "unknown residue 'XYZ'" is in kestrin's "Error: unknown residue 'XYZ' in file ...".
+            const std::string fault = error.line > 0 ? error.what() : "there is no atom types to analyse";
+            EXPECT_NE(kestrin.err.find(fault), std::string::npos) << text << kestrin.err;
+        }
+    }
 }
 
 }  // namespace
