@@ -6,11 +6,19 @@
 # spin systems for the benchmark, and prints the files written:
 #
 #   sh bench/run-benchmark.sh $(sh bench/real-proteins.sh FOLDER [shift files...])
+#   sh bench/run-benchmark.sh --refdb $(sh bench/real-proteins.sh --refdb FOLDER [shift files...])
 #
+# converted with data/atoms_full.txt, or with --refdb with the default
+# selection data/atoms_refdb_full.txt.
 # kestrin-spins is the one of build/ (sh scripts/build.sh build).
 set -eu
 cd "$(dirname "$0")/.."
-[ $# -ge 1 ] || { echo "usage: sh bench/real-proteins.sh FOLDER [shift files...]" >&2; exit 1; }
+atoms=data/atoms_full.txt
+if [ "${1:-}" = --refdb ]; then
+  atoms=data/atoms_refdb_full.txt
+  shift
+fi
+[ $# -ge 1 ] || { echo "usage: sh bench/real-proteins.sh [--refdb] FOLDER [shift files...]" >&2; exit 1; }
 out=$1
 shift
 spins=build/kestrin-spins
@@ -23,7 +31,7 @@ for file in "$work"/* tests/formats/data/*.nef tests/formats/data/*.str tests/fo
   tests/formats/data/*.tab "$@"; do
   name=$(basename "$file")
   name=${name%%.*}
-  if "$spins" -af data/atoms_full.txt "$file" >"$out/$name.xml" 2>"$work/messages" &&
+  if "$spins" -af "$atoms" "$file" >"$out/$name.xml" 2>"$work/messages" &&
     grep -q '^<res' "$out/$name.xml"; then
     echo "$out/$name.xml"
   else

@@ -5,9 +5,12 @@
 # 2 threads, checks that every report is the same byte for byte, and prints
 # Markdown tables:
 #
-#   sh bench/run-benchmark.sh [spin_systems.xml ...]
+#   sh bench/run-benchmark.sh [--refdb] [spin_systems.xml ...]
 #
-# The inputs are scored with data/atoms_full.txt and data/stats_full.txt;
+# The inputs are scored with data/atoms_full.txt and data/stats_full.txt,
+# or with --refdb the default statistics data/atoms_refdb_full.txt and
+# data/stats_refdb_full.txt (give it inputs converted with that selection:
+# bench/real-proteins.sh --refdb);
 # without arguments, the shipped 1HUU and 2HZE full-atom inputs and the
 # synthetic worst cases (with their own atoms and statistics). The previous
 # release is the git commit KESTRIN_PREVIOUS (default 907ac42); it is built
@@ -54,6 +57,11 @@ median() { sort -n | sed -n 2p; }
 
 atoms=data/atoms_full.txt
 stats=data/stats_full.txt
+if [ "${1:-}" = --refdb ]; then
+  atoms=data/atoms_refdb_full.txt
+  stats=data/stats_refdb_full.txt
+  shift
+fi
 if [ $# -gt 0 ]; then
   for f in "$@"; do echo "$f $atoms $stats"; done >"$work/inputs"
 else
