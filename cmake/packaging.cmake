@@ -7,13 +7,25 @@ include(GNUInstallDirs)
 install(TARGETS kestrin kestrin-spins kestrin-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/man/kestrin.1 ${PROJECT_SOURCE_DIR}/man/kestrin-spins.1
         ${PROJECT_SOURCE_DIR}/man/kestrin-stats.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# The data the programs use when no file is named: statistics and atom
-# selections, found relative to the program (src/defaults/).
+# Data the programs find relative to themselves (src/defaults/): the
+# statistics of 46 proteins and their atom selections, for whoever names
+# them, ...
 install(FILES ${PROJECT_SOURCE_DIR}/data/stats_full.txt ${PROJECT_SOURCE_DIR}/data/atoms_full.txt
         ${PROJECT_SOURCE_DIR}/data/stats_backbone.txt ${PROJECT_SOURCE_DIR}/data/atoms_backbone.txt
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrin)
-# The manual page's examples run on these files.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# ... and the default statistics and atom selections, by the names the
+# library looks for (src/defaults/default_statistics.h).
+set(default_names_header ${PROJECT_SOURCE_DIR}/src/defaults/default_statistics.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${default_names_header})
+file(STRINGS ${default_names_header} default_lines REGEX "\"[a-z_]+\\.txt\"")
+string(REGEX MATCHALL "[a-z_]+\\.txt" default_names "${default_lines}")
+list(REMOVE_DUPLICATES default_names)
+list(TRANSFORM default_names PREPEND ${PROJECT_SOURCE_DIR}/data/)
+install(FILES ${default_names} DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrin)
+# The manual page's examples run on these files. The RefDB entries the default
+# statistics are built from serve the source tree's scripts, not the examples.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
+        PATTERN refdb EXCLUDE)
 
 set(KESTRIN_PACKAGE_MAINTAINER "kestrin maintainers <kestrin@example.org>"
     CACHE STRING "Maintainer field of the Debian package: name <address>")

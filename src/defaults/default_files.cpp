@@ -17,6 +17,8 @@ bool is_regular_file(const std::string &path) {
 }  // namespace
 
 const char *const default_data_folder = "../share/kestrin";
+const char *const default_statistics_name = "stats_full.txt";
+const char *const default_atoms_name = "atoms_full.txt";
 
 std::optional<std::string> running_program_folder() {
     std::vector<char> buffer(4096);

@@ -12,6 +12,11 @@
 // package lay it out.
 extern const char *const default_data_folder;
 
+// The statistics and atom selection that kestrin-assign uses when no -sf and
+// -af are given, by their names in the default data folder.
+extern const char *const default_statistics_name;
+extern const char *const default_atoms_name;
+
 // The folder of the running program (from /proc/self/exe); none when the
 // system does not say.
 std::optional<std::string> running_program_folder();

@@ -2,10 +2,6 @@
 // The fixed sequence of a run: settings, the three readers, the model passes.
 #include "driver/kestrin.h"
 
-#include <sched.h>
-
-#include <algorithm>
-
 #include "driver/command_line.h"
 #include "driver/progress.h"
 #include "engines/engines.h"
@@ -27,13 +23,6 @@ void run_pass(const char *option, void (*pass)(data_t &, const pass_progress_t &
 }
 
 }  // namespace
-
-int available_processors() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-    return std::max(1, CPU_COUNT(&set));
-}
 
 void read_run_inputs(int argc, char **argv, parameters_t &params, data_t &data) {
     init_parameters(params);

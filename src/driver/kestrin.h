@@ -8,10 +8,6 @@
 // their fixed order; a fatal error ends the run (run_ended).
 void read_run_inputs(int argc, char **argv, parameters_t &params, data_t &data);
 
-// The processors this process may run on (its CPU affinity), at least 1:
-// the model passes' threads unless --threads says otherwise.
-int available_processors();
-
 // Reads the three inputs, runs the requested model passes in their fixed
 // order and prints a report after each; returns the exit status.
 int kestrin_main(int argc, char **argv);

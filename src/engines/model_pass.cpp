@@ -2,6 +2,8 @@
 // The model pass on one thread or several.
 #include "engines/model_pass.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
@@ -13,6 +15,13 @@
 
 #include "engines/factors.h"
 #include "input/failure.h"
+
+int available_processors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+    return std::max(1, CPU_COUNT(&set));
+}
 
 double score_in_order(const pair_score_t &score) {
     if (!score.work) return score.whole;

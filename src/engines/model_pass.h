@@ -48,5 +48,9 @@ using pair_proba_t = double (*)(const value_data_t &v, const stat_data_t &s);
 void calculate_probas(data_t &data, const pair_scorer_t &scorer, const pass_progress_t &progress, int threads);
 void calculate_probas(data_t &data, pair_proba_t proba, const pass_progress_t &progress, int threads);
 
+// The processors this process may run on (its CPU affinity), at least 1:
+// the passes' threads unless the command line says otherwise.
+int available_processors();
+
 // The whole score of a pair, its parts run one after the other.
 double score_in_order(const pair_score_t &score);

@@ -54,6 +54,7 @@ struct building_system_t {
     spin_system_t system;
     std::vector<building_shift_t> shifts;
     std::unordered_map<std::string, std::size_t> atoms;  // nucleus and atom name → shifts
+    std::size_t first_row = 0;                           // the first row that named it, in file order
 };
 
 std::string residue_place(const shift_row_t &row) {
@@ -89,7 +90,7 @@ public:
                 return;
             }
         }
-        building_system_t &system = system_of(row, amino_acid);
+        building_system_t &system = system_of(row, amino_acid, index);
         if (row.value.empty()) {
             out_.missing_value_rows++;
             return;
@@ -109,10 +110,11 @@ public:
 
     spin_grouping_t finish() {
         spin_grouping_t grouping;
-        std::vector<std::pair<std::size_t, spin_system_t>> kept;
+        std::vector<std::pair<std::size_t, spin_system_t>> kept, empty;
         for (building_system_t &building : systems_) {
             if (building.shifts.empty()) {
                 out_.empty_spin_systems++;
+                empty.emplace_back(building.first_row, std::move(building.system));
                 continue;
             }
             std::stable_sort(building.shifts.begin(), building.shifts.end(),
@@ -135,6 +137,13 @@ public:
         std::stable_sort(kept.begin(), kept.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
         for (auto &entry : kept) grouping.systems.push_back(std::move(entry.second));
+        // Each empty spin system's place among the kept ones, by the first row of each.
+        std::size_t before = 0;
+        for (auto &entry : empty) {
+            while (before < kept.size() && kept[before].first < entry.first) before++;
+            grouping.empty_systems.push_back(std::move(entry.second));
+            grouping.empty_before.push_back(before);
+        }
         grouping.left_out = out_;
         return grouping;
     }
@@ -151,7 +160,7 @@ private:
 
     static std::string key_of(const shift_row_t &row) { return row.chain + '\n' + row.sequence_code; }
 
-    building_system_t &system_of(const shift_row_t &row, int amino_acid) {
+    building_system_t &system_of(const shift_row_t &row, int amino_acid, std::size_t index) {
         const auto [found, fresh] = index_.try_emplace(key_of(row), systems_.size());
         if (fresh) {
             building_system_t building;
@@ -162,6 +171,7 @@ private:
             system.residue_name = row.residue_name;
             system.amino_acid = amino_acid;
             system.line = row.line;
+            building.first_row = index;
             systems_.push_back(std::move(building));
         }
         return systems_[found->second];

@@ -54,6 +54,9 @@ struct left_out_t {
 struct spin_grouping_t {
     std::vector<spin_system_t> systems;  // in the order of the first row of each whose shift is kept
     left_out_t left_out;
+    std::vector<spin_system_t> empty_systems;  // those left without any shift (counted in left_out), in file
+                                               // order, with their line and no shifts
+    std::vector<std::size_t> empty_before;     // for each of them, how many of `systems` come first in file order
 };
 
 // The name of the spin system of a chain and sequence code, unique within a

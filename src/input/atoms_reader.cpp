@@ -12,7 +12,10 @@
 
 void read_cs_to_analyse(const parameters_t &params, data_t &data) {
     const std::vector<std::string> lines = READ_FILE_LINES(params.input_atoms_fname);
-    const char *fname = params.input_atoms_fname->c_str();
+    read_cs_lines(lines, params.input_atoms_fname->c_str(), data);
+}
+
+void read_cs_lines(const std::vector<std::string> &lines, const char *fname, data_t &data, bool warn_repeats) {
     const selection_lines_t read = read_selection_lines(lines);
 
     const int n = read.word_lines;
@@ -42,7 +45,7 @@ void read_cs_to_analyse(const parameters_t &params, data_t &data) {
         k++;
     }
 
-    if (k != n)
+    if (k != n && warn_repeats)
         fprintf(stderr,
                 "Warning: the number of different entries (%d) is not the same as the number of input types (%d) "
                 "in file '%s'\n",

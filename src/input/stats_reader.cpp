@@ -184,8 +184,13 @@ void read_cov_blocks(const stats_read_t &read, data_t &data) {
 
 void read_stats(const parameters_t &params, data_t &data) {
     const std::vector<std::string> lines = READ_FILE_LINES(params.Corvane_fname);
-    stats_read_t read{lines, params.Corvane_fname->c_str(),
-                      params.input_atoms_fname ? params.input_atoms_fname->c_str() : "(null)", {}};
+    read_stats_lines(lines, params.Corvane_fname->c_str(),
+                     params.input_atoms_fname ? params.input_atoms_fname->c_str() : "(null)", data);
+}
+
+void read_stats_lines(const std::vector<std::string> &lines, const char *fname, const char *atoms_fname,
+                      data_t &data) {
+    stats_read_t read{lines, fname, atoms_fname, {}};
     if (lines.size() < 2) fail_end_of_file(read);
 
     ALLOCATE(read.tags, data.type_num, "(tags)");

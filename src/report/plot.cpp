@@ -29,6 +29,7 @@ constexpr int legend_width = 200;        // the scale, its ticks and the legend
 
 const char *const no_share_colour = "#bdbdbd";
 const char *const declared_colour = "#f16913";
+const char *const flagged_colour = "#cb181d";
 
 // Stops of the colour scale, evenly spaced from share 0 to share 1.
 const unsigned char scale_stops[5][3] = {
@@ -144,14 +145,24 @@ layout_t measure(const plot_t &plot, const data_t &data, const std::string &inpu
     // Headings at 15 px bold and 11 px take about 9 and 6.5 px a character.
     std::size_t longest_title = 0;
     for (const heat_map_t &map : plot.maps)
-        longest_title = std::max(longest_title, map.model.size() + 10 + std::string(model_description(map.model)).size());
+        longest_title = std::max(longest_title, map.model.size() + plot.program.size() + 3 +
+                                                    std::string(model_description(map.model)).size());
     const int title_width = margin * 2 + static_cast<int>(std::max(longest_title * 9.0, inputs.size() * 6.5));
     layout.width = std::max(cells_width, title_width);
     return layout;
 }
 
-void write_scale(FILE *out, int x, long y) {
-    fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"11\">share of the spin system's total</text>\n", x, y - 8);
+bool shows_shares(const plot_t &plot) { return plot.value_name == "share"; }
+
+bool any_flags(const heat_map_t &map) {
+    for (const std::string &flags : map.flags)
+        if (!flags.empty()) return true;
+    return false;
+}
+
+void write_scale(FILE *out, const plot_t &plot, const heat_map_t &map, int x, long y) {
+    fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"11\">%s</text>\n", x, y - 8,
+            shows_shares(plot) ? "share of the spin system's total" : xml_text(plot.value_name).c_str());
     fprintf(out,
             "<rect x=\"%d\" y=\"%ld\" width=\"14\" height=\"%d\" fill=\"url(#share-scale)\" stroke=\"#969696\" "
             "stroke-width=\"0.5\"/>\n",
@@ -167,14 +178,19 @@ void write_scale(FILE *out, int x, long y) {
     fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"11\">declared type</text>\n", x + 20, legend + 11);
     fprintf(out, "<rect x=\"%d\" y=\"%ld\" width=\"14\" height=\"14\" fill=\"%s\"/>\n", x, legend + 22,
             no_share_colour);
-    fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"11\">no shares (total score 0)</text>\n", x + 20, legend + 33);
+    fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"11\">%s</text>\n", x + 20, legend + 33,
+            shows_shares(plot) ? "no shares (total score 0)" : "no type (see the flags)");
+    if (any_flags(map))
+        fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"11\" fill=\"%s\">flagged spin system</text>\n", x,
+                legend + 55, flagged_colour);
 }
 
-void write_heat_map(FILE *out, const heat_map_t &map, const data_t &data, const std::vector<std::string> &codes,
-                    const layout_t &layout, const std::string &inputs, long top) {
+void write_heat_map(FILE *out, const plot_t &plot, const heat_map_t &map, const data_t &data,
+                    const std::vector<std::string> &codes, const layout_t &layout, const std::string &inputs,
+                    long top) {
     fprintf(out, "<g class=\"heat-map\" data-model=\"%s\">\n", map.model.c_str());
-    fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"15\" font-weight=\"bold\">kestrin -%s: %s</text>\n", margin,
-            top + 18, map.model.c_str(), model_description(map.model));
+    fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"15\" font-weight=\"bold\">%s -%s: %s</text>\n", margin,
+            top + 18, xml_text(plot.program).c_str(), map.model.c_str(), model_description(map.model));
     fprintf(out, "<text x=\"%d\" y=\"%ld\" font-size=\"11\" fill=\"#525252\">%s</text>\n", margin, top + 36,
             inputs.c_str());
     const int cells_left = margin + row_label_width;
@@ -197,14 +213,19 @@ void write_heat_map(FILE *out, const heat_map_t &map, const data_t &data, const 
             const double total = map.totals[s];
             const int x = cells_left + c * cell;
             const std::string name = v.name.empty() ? "" : " (" + xml_text(v.name) + ")";
+            const std::string flags = static_cast<std::size_t>(s) < map.flags.size() ? xml_text(map.flags[s]) : "";
             for (int t = 0; t < data.type_num; t++) {
                 const double score = map.scores[static_cast<std::size_t>(s) * data.type_num + t];
                 const long y = y0 + t * cell;
                 const std::string code = xml_text(codes[t]);
                 char share[64] = "";
                 if (divides_into_shares(total)) snprintf(share, sizeof share, "%.6f", score / total);
-                const std::string tip = "spin system " + std::to_string(s + 1) + name + ", " + code + ": " +
-                                        (share[0] != '\0' ? std::string("share ") + share : "no share, total score 0");
+                const std::string value =
+                    share[0] != '\0'      ? plot.value_name + " " + share
+                    : shows_shares(plot) ? std::string("no share, total score 0")
+                                         : std::string("no type");
+                const std::string tip = "spin system " + std::to_string(s + 1) + name + ", " + code + ": " + value +
+                                        (flags.empty() ? "" : ", flags " + flags);
                 fprintf(out,
                         "<rect class=\"cell\" x=\"%d\" y=\"%ld\" width=\"%d\" height=\"%d\" fill=\"%s\" "
                         "data-spin=\"%d\" data-type=\"%s\" data-share=\"%s\"><title>%s</title></rect>\n",
@@ -217,12 +238,20 @@ void write_heat_map(FILE *out, const heat_map_t &map, const data_t &data, const 
                             x + 1.5, y + 1.5, cell - 4, cell - 4, declared_colour, s + 1, code.c_str());
             }
             // Turned a quarter anticlockwise, ending just below the cells.
-            fprintf(out,
-                    "<text transform=\"translate(%d %ld) rotate(-90)\" font-size=\"11\" text-anchor=\"end\">%s</text>\n",
-                    x + cell / 2 + 4, y0 + data.type_num * cell + 4, layout.labels[s].c_str());
+            if (flags.empty())
+                fprintf(out,
+                        "<text transform=\"translate(%d %ld) rotate(-90)\" font-size=\"11\" "
+                        "text-anchor=\"end\">%s</text>\n",
+                        x + cell / 2 + 4, y0 + data.type_num * cell + 4, layout.labels[s].c_str());
+            else
+                fprintf(out,
+                        "<text class=\"flagged\" transform=\"translate(%d %ld) rotate(-90)\" font-size=\"11\" "
+                        "text-anchor=\"end\" fill=\"%s\" data-flags=\"%s\">%s<title>%s</title></text>\n",
+                        x + cell / 2 + 4, y0 + data.type_num * cell + 4, flagged_colour, flags.c_str(),
+                        layout.labels[s].c_str(), flags.c_str());
         }
     }
-    write_scale(out, cells_left + layout.columns * cell + 24, cells_top + 10);
+    write_scale(out, plot, map, cells_left + layout.columns * cell + 24, cells_top + 10);
     fprintf(out, "</g>\n");
 }
 
@@ -257,7 +286,7 @@ void write_plot(FILE *out, const plot_t &plot, const data_t &data) {
             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%ld\" viewBox=\"0 0 %d %ld\" "
             "font-family=\"DejaVu Sans, Verdana, Arial, sans-serif\">\n",
             layout.width, height, layout.width, height);
-    fprintf(out, "<title>kestrin: %s</title>\n", inputs.c_str());
+    fprintf(out, "<title>%s: %s</title>\n", xml_text(plot.program).c_str(), inputs.c_str());
     fprintf(out, "<defs><linearGradient id=\"share-scale\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">");
     for (int k = 0; k <= 4; k++)
         fprintf(out, "<stop offset=\"%g\" stop-color=\"%s\"/>", k / 4.0, share_colour(k / 4.0).c_str());
@@ -268,6 +297,6 @@ void write_plot(FILE *out, const plot_t &plot, const data_t &data) {
                 margin, margin + 18);
     const std::vector<std::string> codes = selected_type_codes(data);
     for (std::size_t m = 0; m < plot.maps.size(); m++)
-        write_heat_map(out, plot.maps[m], data, codes, layout, inputs, margin + static_cast<long>(m) * map_height);
+        write_heat_map(out, plot, plot.maps[m], data, codes, layout, inputs, margin + static_cast<long>(m) * map_height);
     fprintf(out, "</svg>\n");
 }

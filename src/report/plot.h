@@ -14,9 +14,13 @@ struct heat_map_t {
     std::string model;           // "cfpi", "cfpd", "cspi" or "cspd"
     std::vector<double> scores;  // spin_num × type_num scores, by spin system, then type index
     std::vector<double> totals;  // each spin system's total score, as the report sums it
+    std::vector<std::string> flags;  // per spin system, its flags (comma-separated; empty for none), shown
+                                     // in its label's colour and tooltip; empty for no flags at all
 };
 
 struct plot_t {
+    std::string program = "kestrin";  // the program every heading names
+    std::string value_name = "share";  // what a cell shows: "share" of the total score, or "probability"
     std::string inputs;            // the run's inputs, as every heat map's title names them
     std::vector<heat_map_t> maps;  // one per model run, in the order the models ran
 };

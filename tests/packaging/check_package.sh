@@ -3,10 +3,13 @@
 # Builds the Debian package from a build folder and checks it as a packager
 # would: lintian reports no error and no warning beyond the overrides the
 # package ships, and the unpacked programs, manual pages, copyright file and
-# changelog are all there and work.
-#   check_package.sh BUILD_FOLDER
+# changelog are all there and work, and the default statistics and atom
+# selections that src/defaults/default_statistics.h names are in
+# share/kestrin, the same bytes as the source's data/.
+#   check_package.sh BUILD_FOLDER SOURCE_DIR
 set -u
 build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -48,5 +51,12 @@ for program in "$work"/root/usr/bin/*; do
     failed=1
   fi
 done
-[ "$failed" = 0 ] && echo "package checked: lintian clean, $(ls "$work"/root/usr/bin | wc -l) programs with their manual pages"
+defaults=$(grep -o '"[a-z_]*\.txt"' "$source/src/defaults/default_statistics.h" | tr -d '"' | sort -u)
+[ -n "$defaults" ] || { echo "src/defaults/default_statistics.h names no default file"; failed=1; }
+for name in $defaults; do
+  cmp -s "$work/root/usr/share/kestrin/$name" "$source/data/$name" ||
+    { echo "the package does not carry data/$name as usr/share/kestrin/$name"; failed=1; }
+done
+[ "$failed" = 0 ] && echo "package checked: lintian clean, $(ls "$work"/root/usr/bin | wc -l) programs with their manual pages," \
+  "$(echo "$defaults" | wc -w) default data files"
 exit $failed

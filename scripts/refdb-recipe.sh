@@ -1,0 +1,63 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The recipe of the default statistics built from the RefDB entries, shared
+# by rebuild-refdb-statistics.sh and cross-validate.sh, so that the
+# cross-validation judges exactly what is shipped. Sourced, not run.
+#
+#   refdb_statistics KESTRIN_STATS OUTDIR LIST LEFT_OUT_BACKBONE LEFT_OUT_FULL [SETS [OUTLIER_SD]]
+#
+# writes OUTDIR/stats_refdb_backbone.txt, atoms_refdb_backbone.txt,
+# stats_refdb_full.txt and atoms_refdb_full.txt from the entries that the
+# file LIST names (one per line, relative to the current folder), and each
+# set's kestrin-stats summary to OUTDIR/summary_refdb_SET.txt; after a
+# failure it shows kestrin-stats' message and returns 1. Per set: the
+# atoms with at least 20 shifts (kestrin-stats' default; --backbone for the
+# backbone set), less the atoms of LEFT_OUT_* ("CODE:ATOM" words, e.g.
+# "SER:HG TYR:HH"), then the statistics of exactly that selection. SETS
+# ("backbone full" by default) names the sets to build, OUTLIER_SD the
+# outlier window of kestrin-stats (--outlier-sd; by default the recipe's).
+
+# Which atoms the measurements of README's "Default statistics" section
+# leave out: they pass the count, but the models rank no better with them
+# (labile protons are also the slowest to score).
+refdb_left_out_backbone=""
+refdb_left_out_full="ARG:HH11 ARG:HH12 ARG:HH21 ARG:HH22 HIS:HD1 HIS:HE2 SER:HG THR:HG1 TYR:HH"
+# Shifts further than this many first-pass standard deviations from the
+# first-pass mean are left out of the moments and correlations.
+refdb_outlier_sd=5
+
+# The selection on standard input without the atoms named in $1, and a
+# comment line naming them.
+refdb_drop_atoms() {
+  awk -v drop="$1" '
+    BEGIN { n = split(drop, atoms, " "); for (i = 1; i <= n; i++) { left[atoms[i]] = 1; gsub(":", " ", atoms[i]) } }
+    NR == 4 && n > 0 { line = "# left out by measurement:"; for (i = 1; i <= n; i++) line = line " " atoms[i] (i < n ? "," : ""); print line }
+    !/^#/ && NF >= 3 && (($1 ":" $2) in left) { next }
+    { print }'
+}
+
+refdb_statistics() {
+  _stats=$1 _out=$2 _list=$3 _outlier=${7:-$refdb_outlier_sd}
+  for _set in ${6:-backbone full}; do
+    if [ "$_set" = backbone ]; then _left=$4 _option=--backbone; else _left=$5 _option=; fi
+    _atoms=$_out/atoms_refdb_$_set.txt _summary=$_out/summary_refdb_$_set.txt
+    # shellcheck disable=SC2086 # the option is one word or none
+    "$_stats" $_option --outlier-sd "$_outlier" --atoms-out "$_out/candidates_$_set.txt" "@$_list" \
+      >/dev/null 2>"$_summary" &&
+      refdb_drop_atoms "$_left" <"$_out/candidates_$_set.txt" >"$_atoms" &&
+      "$_stats" -af "$_atoms" --outlier-sd "$_outlier" "@$_list" >"$_out/stats_refdb_$_set.txt" 2>"$_summary" ||
+      { cat "$_summary" >&2; return 1; }
+    rm -f "$_out/candidates_$_set.txt"
+  done
+}
+
+# The RefDB entries of the index (data/refdb/INDEX.tsv), one line each:
+# file, BMRB id, fold (the 95 % sequence cluster modulo 5, so that no
+# cluster is on both sides of a fold), "yes" when the entry is the same
+# protein as one of the 61 of data/raw.
+refdb_entries() {
+  awk -F '\t' '
+    NR == 1 { for (i = 1; i <= NF; i++) column[$i] = i; next }
+    $column["subset"] == "refdb_nmrstar2" {
+      print $column["file"], $column["bmrb_id"], $column["cl95"] % 5, $column["same_protein_as_current61_95pct"]
+    }' "$1"
+}

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command line of kestrin-assign: options, usage text and version.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "assign/scoring.h"
+#include "formats/shift_table.h"
+#include "prior/prior.h"
+
+// What --atoms asks for.
+enum class atoms_rule_t {
+    observed,  // the atoms of the kinds the spin systems to predict show
+    all,       // every atom of the selection
+    file,      // the atoms of an atom selection file, out of the statistics' selection
+};
+
+struct assign_options_t {
+    std::string input;                          // the shift file; "-" for standard input
+    std::optional<std::string> stats_file;      // -sf; absent for the default statistics
+    std::optional<std::string> atoms_file;      // -af; absent for the default selection
+    model_t model = model_t::cfpd;              // --model
+    atoms_rule_t atoms = atoms_rule_t::observed;  // --atoms observed|all|FILE
+    std::string atoms_rule_file;                // --atoms FILE: that file
+    prior_method_t prior = prior_method_t::none;  // --prior
+    std::optional<std::string> sequence_file;   // --sequence: FASTA or one-letter text
+    bool hide_types = false;                    // --hide-types: predict every spin system
+    std::optional<std::string> list;            // --list: shift list by save-frame name or number
+    std::optional<shift_format_t> format;       // --format: the input's format; absent to recognise it
+    std::optional<std::string> table_file;      // --table; "-" is standard output
+    std::optional<std::string> nef_file;        // --nef; "-" is standard output
+    std::optional<std::string> plot_file;       // --plot; "-" is standard output
+    int threads = 0;                            // --threads; 0: the processors the process may run on
+};
+
+// Reads the arguments, or ends the run: help and version with status 0, a
+// usage error with its message and the usage text on standard error and
+// status 1.
+assign_options_t parse_assign_options(int argc, char **argv);
+
+void print_assign_usage(FILE *stream);

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The records of one kestrin-assign run: what every stage found, which the
+// outputs write.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "assign/scoring.h"
+#include "formats/sequence.h"
+#include "formats/shift_table.h"
+#include "formats/spin_systems.h"
+#include "prior/prior.h"
+
+struct spin_result_t {
+    spin_system_t system;                 // as read: name, chain, sequence code, type, shifts
+    bool predicted = false;               // its type is predicted (unassigned, or any with --hide-types)
+    int declared = -1;                    // AA3 index of the type the file assigns; -1 for none
+    int shifts = 0;                       // shifts scored
+    bool scored = false;                  // it had shifts to score
+    type_values_t score{};                // each type's score under the model; 0 when not scored
+    type_values_t prior{};                // each type's prior weight
+    type_values_t probability{};          // each type's probability; all 0 without a top type
+    std::array<int, 20> rank{};           // 1 for the top type; 0 without a rank (not selected, no top type)
+    type_values_t observed_share{};       // shifts scored over the type's observable atoms; NaN for a
+                                          // type without any
+    int top = -1;                         // AA3 index of the top type; -1 when none
+    std::vector<std::string> flags;       // flag tokens
+};
+
+struct run_result_t {
+    std::string input;                    // the shift file as named ("standard input" for -)
+    shift_format_t format = shift_format_t::nef;
+    std::string list_name;                // the shift list's save-frame name; empty without one
+    std::string statistics;               // the statistics file as shown in outputs
+    std::string atoms_file;               // its atom selection as shown in outputs
+    model_t model = model_t::cfpd;
+    prior_method_t prior = prior_method_t::none;  // the method the probabilities were made with
+    std::string atoms_used;               // "observed: H: H; C: CA, CB; N: N (96 of 244 atoms)"
+    std::optional<sequence_t> sequence;   // the sequence used; none when there is none
+    std::string sequence_note;            // one line on the sequence, for the headers
+    std::array<bool, 20> selected{};      // the types of the statistics
+    std::vector<spin_result_t> spins;     // in file order
+};
+
+// The selected types of a spin system in rank order, by probability, ties
+// (and a spin system without a top type) in AA3 order.
+std::vector<int> ranked_types(const run_result_t &run, const spin_result_t &spin);

@@ -1,0 +1,410 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kestrin-assign: every input read and every stage run before any output is
+// written; the outputs are completed together, standard output last.
+#include "assign/assign_run.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <numeric>
+
+#include "assign/assign_error.h"
+#include "assign/assign_outputs.h"
+#include "assign/assign_statistics.h"
+#include "assign/flags.h"
+#include "assign/nef_output.h"
+#include "assign/residues_left.h"
+#include "assign/shift_choice.h"
+#include "defaults/default_files.h"
+#include "engines/model_pass.h"
+#include "formats/file_text.h"
+#include "formats/reading_summary.h"
+#include "observe/observed_atoms.h"
+#include "output/output_file.h"
+
+namespace {
+
+const summary_words_t assign_summary_words = {"kestrin-assign", "found", "shown with the flag no_shifts"};
+
+std::string shown_name(const std::string &input) { return input == "-" ? "standard input" : input; }
+
+std::string plural(long count, const char *one, const char *many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+void note(std::string &messages, const std::string &line) { messages += "kestrin-assign: " + line + "\n"; }
+void warn(std::string &messages, const std::string &line) { messages += "kestrin-assign: warning: " + line + "\n"; }
+
+std::string installed_default(const char *name) {
+    const std::optional<std::string> file = default_data_file(name);
+    if (!file)
+        throw assign_error(std::string("the default statistics are not installed (no ") + name + " in " +
+                           default_data_folder +
+                           " beside the program); name a statistics file and its atom selection with -sf and -af");
+    return *file;
+}
+
+// The kept spin systems and the empty ones, in file order.
+std::vector<spin_system_t> all_spin_systems(spin_grouping_t &grouping) {
+    std::vector<spin_system_t> all;
+    std::size_t e = 0;
+    for (std::size_t s = 0; s <= grouping.systems.size(); s++) {
+        for (; e < grouping.empty_systems.size() && grouping.empty_before[e] == s; e++)
+            all.push_back(std::move(grouping.empty_systems[e]));
+        if (s < grouping.systems.size()) all.push_back(std::move(grouping.systems[s]));
+    }
+    return all;
+}
+
+// "A" for one chain, "A, B" for several; empty when the residues name none.
+std::string chains_of(const sequence_t &sequence) {
+    std::vector<std::string> chains;
+    for (const sequence_residue_t &residue : sequence.residues)
+        if (!residue.chain.empty() && std::find(chains.begin(), chains.end(), residue.chain) == chains.end())
+            chains.push_back(residue.chain);
+    std::string text;
+    for (const std::string &chain : chains) text += (text.empty() ? "" : ", ") + chain;
+    return text;
+}
+
+// The sequence asked for, or the file's own; a sequence block of the file
+// that cannot be read is warned about and not used.
+std::optional<sequence_t> sequence_of_run(const assign_options_t &options, const std::string &input_text,
+                                          const shift_file_t &file, const shift_list_t &list, std::string &messages) {
+    if (options.sequence_file) {
+        try {
+            return read_sequence_text(read_file_text(*options.sequence_file));
+        } catch (const format_error &error) {
+            throw assign_error("the sequence " + file_fault(*options.sequence_file, error));
+        }
+    }
+    try {
+        return read_file_sequence(input_text, file.format, list);
+    } catch (const format_error &error) {
+        warn(messages, "the sequence of " + file_fault(options.input, error) + "; no sequence is used");
+        return std::nullopt;
+    }
+}
+
+std::string listed(const std::vector<std::string> &items, std::size_t most) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size() && i < most; i++) text += (i ? "; " : "") + items[i];
+    if (items.size() > most) text += "; and " + std::to_string(items.size() - most) + " more";
+    return text;
+}
+
+// The atoms that take part, as the --atoms rule says; notes what was decided.
+std::vector<type_statistics_t> atoms_taking_part(const assign_options_t &options,
+                                                 const std::vector<type_statistics_t> &types,
+                                                 const std::vector<spin_system_t> &systems,
+                                                 const std::vector<bool> &predicted, run_result_t &run,
+                                                 std::string &messages) {
+    const int total = atom_count(types);
+    if (options.atoms == atoms_rule_t::all) {
+        run.atoms_used = "all (" + std::to_string(total) + " atoms)";
+        return restricted_statistics(types, [](int, const selected_atom_t &) { return true; });
+    }
+    if (options.atoms == atoms_rule_t::file) {
+        std::vector<type_statistics_t> used = selection_of_file(types, options.atoms_rule_file);
+        run.atoms_used = options.atoms_rule_file + " (" + std::to_string(atom_count(used)) + " of " +
+                         std::to_string(total) + " atoms)";
+        note(messages, "atoms of " + options.atoms_rule_file + ": " + std::to_string(atom_count(used)) + " of the " +
+                           std::to_string(total) + " atoms of the statistics take part");
+        return used;
+    }
+    // When no spin system is to be predicted, the assigned ones decide.
+    const bool any_predicted = std::find(predicted.begin(), predicted.end(), true) != predicted.end();
+    const std::vector<bool> looked_at = any_predicted ? predicted : std::vector<bool>(systems.size(), true);
+    const observed_kinds_t kinds = observed_kinds(systems, looked_at);
+    std::vector<type_statistics_t> used = restricted_statistics(
+        types, [&](int, const selected_atom_t &atom) { return is_observable(kinds, atom.name, atom.nucleus); });
+    const int count = atom_count(used);
+    run.atoms_used = "observed, " + describe_kinds(kinds) + " (" + std::to_string(count) + " of " +
+                     std::to_string(total) + " atoms)";
+    note(messages, "observable atoms, as the " +
+                       plural(kinds.systems, any_predicted ? "spin system to predict shows" : "spin system shows",
+                              any_predicted ? "spin systems to predict show" : "spin systems show") +
+                       ": " + describe_kinds(kinds));
+    if (count < total)
+        warn(messages, "atoms restricted to those the file shows: " + std::to_string(count) + " of the " +
+                           std::to_string(total) +
+                           " atoms of the statistics take part; the others count neither as seen nor as missing");
+    return used;
+}
+
+// Ranks, the top type, the observed shares and the flags of a spin system
+// whose probabilities are known.
+void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, const run_result_t &run,
+            const std::vector<std::string> &impossible) {
+    std::array<int, 20> atoms{};
+    for (const type_statistics_t &type : used) atoms[type.amino_acid] = type.stats.atom_num;
+    for (int t = 0; t < 20; t++)
+        spin.observed_share[t] = run.selected[t] && atoms[t] > 0 ? static_cast<double>(spin.shifts) / atoms[t] : NAN;
+    bool fits = false;
+    for (int t = 0; t < 20; t++) fits = fits || (run.selected[t] && spin.probability[t] > 0.0);
+    if (fits) {
+        const std::vector<int> order = ranked_types(run, spin);
+        for (std::size_t k = 0; k < order.size(); k++) spin.rank[order[k]] = static_cast<int>(k) + 1;
+        spin.top = order[0];
+    }
+    flag_facts_t facts;
+    facts.shifts = spin.shifts;
+    facts.impossible = impossible;
+    facts.any_type_fits = fits;
+    facts.best_observed_share = fits ? spin.observed_share[spin.top] : 0.0;
+    spin.flags = mechanical_flags(facts);
+}
+
+void note_flags(const run_result_t &run, std::string &messages) {
+    std::map<std::string, long> counts;
+    long flagged = 0;
+    for (const spin_result_t &spin : run.spins) {
+        if (!spin.flags.empty()) flagged++;
+        for (const std::string &flag : spin.flags) counts[flag_name(flag)]++;
+    }
+    if (flagged == 0) return;
+    std::string which;
+    for (const auto &[name, count] : counts) which += (which.empty() ? "" : ", ") + name + " " + std::to_string(count);
+    const std::string text = std::to_string(flagged) + " of " + std::to_string(run.spins.size()) +
+                             " spin systems flagged (" + which + ")";
+    if (2 * flagged > static_cast<long>(run.spins.size()))
+        warn(messages, "most spin systems are flagged: " + text);
+    else
+        note(messages, text);
+}
+
+}  // namespace
+
+std::vector<int> ranked_types(const run_result_t &run, const spin_result_t &spin) {
+    std::vector<int> order;
+    for (int t = 0; t < 20; t++)
+        if (run.selected[t]) order.push_back(t);
+    // Equal probabilities, and a spin system without any, keep AA3 order.
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return spin.probability[a] > spin.probability[b]; });
+    return order;
+}
+
+run_result_t assign_types(const assign_options_t &options, const std::string &input_text, std::string &messages) {
+    run_result_t run;
+    run.input = shown_name(options.input);
+    run.model = options.model;
+    const std::string stats_file = options.stats_file ? *options.stats_file : installed_default(default_statistics_name);
+    const std::string atoms_file = options.atoms_file ? *options.atoms_file : installed_default(default_atoms_name);
+    run.statistics = options.stats_file ? shown_name(*options.stats_file)
+                                        : std::string(default_statistics_name) + " (installed default)";
+    run.atoms_file = options.atoms_file ? shown_name(*options.atoms_file)
+                                        : std::string(default_atoms_name) + " (installed default)";
+    const std::vector<type_statistics_t> types = read_type_statistics(stats_file, atoms_file);
+    for (const type_statistics_t &type : types) run.selected[type.amino_acid] = true;
+
+    shift_file_t file;
+    std::size_t list = 0;
+    spin_grouping_t grouping;
+    try {
+        file = read_shift_file(input_text, options.format);
+        list = choose_shift_list(file, options.list);
+        grouping = group_spin_systems(file.lists[list], file.format);
+    } catch (const format_error &error) {
+        throw assign_error(file_fault(options.input, error));
+    }
+    run.format = file.format;
+    run.list_name = file.lists[list].name;
+    messages += conversion_summary(run.input, file, list, grouping, assign_summary_words);
+    std::vector<spin_system_t> systems = all_spin_systems(grouping);
+    if (systems.empty()) warn(messages, "no spin system read from " + run.input);
+
+    std::vector<bool> predicted(systems.size()), assigned(systems.size());
+    long to_predict = 0;
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        predicted[s] = options.hide_types || systems[s].amino_acid < 0;
+        assigned[s] = !predicted[s];
+        to_predict += predicted[s] ? 1 : 0;
+    }
+
+    run.sequence = sequence_of_run(options, input_text, file, file.lists[list], messages);
+    std::optional<std::array<int, 20>> remaining;
+    if (run.sequence) {
+        const residues_left_t left = residues_left(*run.sequence, systems, assigned);
+        const int amino_acids = std::accumulate(left.in_sequence.begin(), left.in_sequence.end(), 0);
+        const int free = std::accumulate(left.left.begin(), left.left.end(), 0);
+        const std::string chains = chains_of(*run.sequence);
+        run.sequence_note = plural(left.residues, "residue", "residues") + " (" + run.sequence->source +
+                            (chains.empty() ? "" : ", chain " + chains) + "), " + std::to_string(free) +
+                            " left for the " + plural(to_predict, "spin system", "spin systems") + " to predict";
+        if (amino_acids == 0) {
+            warn(messages, "the sequence (" + run.sequence->source + ") holds no amino acid; no sequence is used");
+            run.sequence.reset();
+            run.sequence_note.clear();
+        } else {
+            note(messages, "sequence: " + run.sequence_note);
+            if (!left.misfits.empty())
+                warn(messages, "the assigned residues do not fit the sequence: " + listed(left.misfits, 5));
+            remaining = left.left;
+        }
+    }
+    if (!run.sequence)
+        warn(messages, options.sequence_file ? "the sequence holds no amino acid"
+                                             : "no sequence in " + run.input +
+                                                   " (give one with --sequence); the types are predicted without it");
+    run.prior = remaining ? options.prior : prior_method_t::none;
+
+    const std::vector<type_statistics_t> used = atoms_taking_part(options, types, systems, predicted, run, messages);
+    if (is_dependent_model(options.model)) check_covariances(used, run.statistics);
+
+    // The shifts scored; then the scores of the spin systems that have any.
+    const shift_ranges_t ranges = shift_ranges(types);
+    std::vector<chosen_shifts_t> chosen;
+    std::vector<shift_values_t> values;
+    long not_taking_part = 0, impossible = 0;
+    for (const spin_system_t &system : systems) {
+        chosen.push_back(choose_shifts(system, used, ranges));
+        not_taking_part += chosen.back().not_taking_part;
+        impossible += static_cast<long>(chosen.back().impossible.size());
+        if (chosen.back().values.count() > 0) values.push_back(chosen.back().values);
+    }
+    if (not_taking_part > 0)
+        note(messages, "left out of the scoring: " +
+                           plural(not_taking_part, "shift of an atom that takes no part",
+                                  "shifts of atoms that take no part"));
+    if (impossible > 0)
+        note(messages, "left out of the scoring: " +
+                           plural(impossible, "impossible value (flagged impossible_value)",
+                                  "impossible values (flagged impossible_value)"));
+    const int threads = options.threads > 0 ? options.threads : available_processors();
+    const std::vector<type_values_t> scores = score_spin_systems(values, used, options.model, threads);
+
+    // Probabilities: the spin systems to predict with the prior, the
+    // assigned ones by their scores alone.
+    std::vector<type_values_t> predicted_scores, assigned_scores;
+    std::size_t next = 0;
+    run.spins.resize(systems.size());
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        spin_result_t &spin = run.spins[s];
+        spin.system = systems[s];
+        spin.predicted = predicted[s];
+        spin.declared = systems[s].amino_acid;
+        spin.shifts = chosen[s].values.count();
+        spin.scored = spin.shifts > 0;
+        if (spin.scored) spin.score = scores[next++];
+        (spin.predicted ? predicted_scores : assigned_scores).push_back(spin.score);
+    }
+    const prior_result_t with_prior = type_probabilities(predicted_scores, run.selected, remaining, run.prior);
+    const prior_result_t without = type_probabilities(assigned_scores, run.selected, remaining, prior_method_t::none);
+    std::size_t p = 0, a = 0;
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        spin_result_t &spin = run.spins[s];
+        const prior_result_t &from = spin.predicted ? with_prior : without;
+        const std::size_t row = spin.predicted ? p++ : a++;
+        spin.prior = from.prior[row];
+        if (spin.scored) spin.probability = from.probability[row];
+        settle(spin, used, run, chosen[s].impossible);
+    }
+    note_flags(run, messages);
+    return run;
+}
+
+namespace {
+
+struct output_t {
+    const char *option;
+    std::unique_ptr<output_file_t> file;
+};
+
+// True when the two names are one file: the same text, or the same file on disk.
+bool same_file(const std::string &a, const std::string &b) {
+    if (a == b) return true;
+    struct stat first, second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+// Checks that no two outputs name one file, that none is the input, and
+// that at most one takes standard output; then creates their temporary files.
+std::vector<output_t> open_outputs(const assign_options_t &options) {
+    const std::pair<const char *, const std::optional<std::string> *> named[] = {
+        {"--table", &options.table_file}, {"--nef", &options.nef_file}, {"--plot", &options.plot_file}};
+    std::vector<std::pair<const char *, std::string>> wanted;
+    for (const auto &[option, name] : named)
+        if (*name) wanted.emplace_back(option, **name);
+    for (std::size_t i = 0; i < wanted.size(); i++) {
+        if (options.input != "-" && wanted[i].second != "-" && same_file(wanted[i].second, options.input))
+            throw assign_error(std::string(wanted[i].first) + " names the input file " + options.input +
+                               ", which the run would replace; write the output to another file");
+        for (std::size_t j = 0; j < i; j++)
+            if (same_file(wanted[i].second, wanted[j].second))
+                throw assign_error(wanted[i].second == "-"
+                                       ? std::string(wanted[j].first) + " and " + wanted[i].first +
+                                             " cannot both be written on standard output"
+                                       : std::string(wanted[j].first) + " and " + wanted[i].first +
+                                             " name the same file " + wanted[i].second);
+    }
+    std::vector<output_t> outputs;
+    for (const auto &[option, name] : wanted) {
+        outputs.push_back({option, nullptr});
+        with_own_messages([&, name = name] { outputs.back().file = std::make_unique<output_file_t>(name); });
+    }
+    return outputs;
+}
+
+void write_text(output_file_t &file, const std::string &text) {
+    if (!text.empty()) fwrite(text.data(), 1, text.size(), file.stream());
+}
+
+int run_assign(const assign_options_t &options) {
+    try {
+        std::vector<output_t> outputs = open_outputs(options);
+        std::string input_text;
+        try {
+            input_text = read_file_text(options.input);
+        } catch (const format_error &error) {
+            throw assign_error(file_fault(options.input, error));
+        }
+        std::string messages;
+        const run_result_t run = assign_types(options, input_text, messages);
+        fputs(messages.c_str(), stderr);
+
+        bool summary = true;
+        for (output_t &output : outputs) {
+            output_file_t &file = *output.file;
+            summary = summary && !file.writes_standard_output();
+            const std::string option = output.option;
+            if (option == "--table") {
+                write_text(file, table_text(run));
+            } else if (option == "--nef") {
+                write_text(file, run.format == shift_format_t::nef ? nef_with_predictions(input_text, run)
+                                                                  : nef_of_run(input_text, run));
+            } else {
+                write_assign_plot(file.stream(), run);
+            }
+        }
+        // Every file written out before any replaces its name: a full disk leaves them all as they were.
+        with_own_messages([&] {
+            for (output_t &output : outputs)
+                if (!output.file->writes_standard_output()) output.file->write_out();
+            for (output_t &output : outputs)
+                if (!output.file->writes_standard_output()) output.file->commit();
+            for (output_t &output : outputs)
+                if (output.file->writes_standard_output()) output.file->commit();
+            if (summary) write_standard_output(summary_text(run));
+        });
+        return 0;
+    } catch (const assign_error &error) {
+        fprintf(stderr, "kestrin-assign: error: %s\n", error.what());
+        return 1;
+    }
+}
+
+}  // namespace
+
+int kestrin_assign_main(int argc, char **argv) {
+    try {
+        keep_standard_descriptors_open();
+        return run_assign(parse_assign_options(argc, argv));
+    } catch (const run_ended &end) {
+        return end.status;
+    }
+}

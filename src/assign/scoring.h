@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The scoring stage: every spin system against every selected type with one
+// of the four models, on threads.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "observe/type_statistics.h"
+#include "prior/prior.h"
+
+enum class model_t { cfpi, cfpd, cspi, cspd };
+
+// "cfpi", "cfpd", "cspi", "cspd": the names of --model.
+const char *model_key(model_t model);
+std::optional<model_t> model_of_key(const std::string &key);
+// True for the models with one multivariate normal density per attachment.
+bool is_dependent_model(model_t model);
+
+// The shifts of one spin system that are scored, ppm, per nucleus.
+struct shift_values_t {
+    std::vector<double> h;
+    std::vector<double> c;
+    std::vector<double> n;
+
+    int count() const { return static_cast<int>(h.size() + c.size() + n.size()); }
+};
+
+// Each spin system's score under the model against each type, by AA3
+// index (0 for a type that is not among `types`). The scores are those
+// kestrin's model passes compute, the same for any number of threads. A
+// fatal error of the engines (a singular covariance) ends the run.
+std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> &systems,
+                                              const std::vector<type_statistics_t> &types, model_t model,
+                                              int threads);

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The shifts of a spin system that are scored.
+#include "assign/shift_choice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "observe/observed_atoms.h"
+
+namespace {
+
+const std::vector<std::pair<double, double>> &atoms_of_nucleus(const shift_ranges_t &ranges, char nucleus) {
+    return nucleus == 'H' ? ranges.h : nucleus == 'C' ? ranges.c : ranges.n;
+}
+
+const type_statistics_t *type_of(const std::vector<type_statistics_t> &types, int amino_acid) {
+    for (const type_statistics_t &type : types)
+        if (type.amino_acid == amino_acid) return &type;
+    return nullptr;
+}
+
+bool type_has_atom(const type_statistics_t &type, const spin_shift_t &shift) {
+    for (const selected_atom_t &atom : type.atoms)
+        if (atom.name == shift.atom && atom.nucleus == shift.nucleus) return true;
+    return false;
+}
+
+void add_value(shift_values_t &values, const spin_shift_t &shift) {
+    (shift.nucleus == 'H' ? values.h : shift.nucleus == 'C' ? values.c : values.n).push_back(shift.ppm);
+}
+
+}  // namespace
+
+shift_ranges_t shift_ranges(const std::vector<type_statistics_t> &types) {
+    shift_ranges_t ranges;
+    for (const type_statistics_t &type : types)
+        for (int p = 0; p < type.stats.atom_num; p++) {
+            const std::pair<double, double> atom(type.stats.mean[p], type.stats.std_dev[p]);
+            const char nucleus = type.stats.atom_type[p];
+            (nucleus == 'H' ? ranges.h : nucleus == 'C' ? ranges.c : ranges.n).push_back(atom);
+        }
+    return ranges;
+}
+
+bool is_impossible_value(const shift_ranges_t &ranges, char nucleus, double ppm) {
+    const std::vector<std::pair<double, double>> &atoms = atoms_of_nucleus(ranges, nucleus);
+    if (atoms.empty()) return false;
+    for (const auto &[mean, sd] : atoms)
+        if (std::fabs(ppm - mean) <= impossible_value_sds * std::max(sd, impossible_value_least_sd)) return false;
+    return true;
+}
+
+chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,
+                              const shift_ranges_t &ranges) {
+    chosen_shifts_t chosen;
+    const type_statistics_t *own = system.amino_acid >= 0 ? type_of(used, system.amino_acid) : nullptr;
+    std::set<std::string> used_kinds;
+    for (const type_statistics_t &type : used)
+        for (const selected_atom_t &atom : type.atoms) used_kinds.insert(atom_kind(atom.name, atom.nucleus));
+    for (const spin_shift_t &shift : system.shifts) {
+        if (is_impossible_value(ranges, shift.nucleus, shift.ppm)) {
+            chosen.impossible.push_back(std::string(1, shift.nucleus) + "=" + shift.value);
+            continue;
+        }
+        bool takes_part;
+        if (system.amino_acid >= 0) {
+            takes_part = own == nullptr || type_has_atom(*own, shift);
+        } else {
+            const std::string kind = atom_kind(shift.atom, shift.nucleus);
+            takes_part = kind.empty() || used_kinds.count(kind) > 0;
+        }
+        if (takes_part)
+            add_value(chosen.values, shift);
+        else
+            chosen.not_taking_part++;
+    }
+    return chosen;
+}
