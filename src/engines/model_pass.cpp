@@ -25,9 +25,9 @@ int available_processors() {
 
 double score_in_order(const pair_score_t &score) {
     if (!score.work) return score.whole;
-    for (int first = 0, count; (count = score.release(score.work.get())) > 0; first += count)
-        for (int i = first; i < first + count; i++) score.run(score.work.get(), i);
-    return score.total(score.work.get());
+    for (int first = 0, count; (count = score.work->release()) > 0; first += count)
+        for (int i = first; i < first + count; i++) score.work->run(i);
+    return score.work->total();
 }
 
 namespace {
@@ -85,7 +85,7 @@ void finish_pair(data_t &data, shared_pass_t &shared, int p);
 // Queues the pair's next round of parts, or finishes the pair when none are left.
 void release_round(data_t &data, shared_pass_t &shared, int p) {
     pair_task_t &task = shared.pairs[p];
-    task.parts_left = task.score.work ? task.score.release(task.score.work.get()) : 0;
+    task.parts_left = task.score.work ? task.score.work->release() : 0;
     for (int i = task.released; i < task.released + task.parts_left; i++) shared.parts.emplace_back(p, i);
     task.released += task.parts_left;
     if (task.parts_left == 0) finish_pair(data, shared, p);
@@ -94,7 +94,7 @@ void release_round(data_t &data, shared_pass_t &shared, int p) {
 void finish_pair(data_t &data, shared_pass_t &shared, int p) {
     pair_task_t &task = shared.pairs[p];
     const int spin = static_cast<int>(task.pair / data.type_num), type = static_cast<int>(task.pair % data.type_num);
-    data.vdata[spin].proba[type] = task.score.work ? task.score.total(task.score.work.get()) : task.score.whole;
+    data.vdata[spin].proba[type] = task.score.work ? task.score.work->total() : task.score.whole;
     task.score.work.reset();
     if (--shared.pairs_left[spin] == 0) {
         shared.spins_done++;
@@ -133,7 +133,7 @@ void work_on_pass(data_t &data, Start start, shared_pass_t &shared) {
                     const int spin = static_cast<int>(task.pair / data.type_num);
                     score = start(data.vdata[spin], data.sdata[task.pair % data.type_num]);
                 } else {
-                    task.score.run(task.score.work.get(), part);
+                    task.score.work->run(part);
                 }
             } catch (const run_ended &end) {
                 failed = true;

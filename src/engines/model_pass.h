@@ -17,17 +17,24 @@ struct pass_progress_t {
     void *context = nullptr;
 };
 
-// A pair's score, whole, or as work done in rounds: release gives the
-// number of parts that follow those released before (0 when none are left),
-// once every part released before has run; the parts of a round may run in
-// any order on any thread, each writing only its own result; total adds the
-// results in a fixed order.
+// A pair's score as work done in rounds of parts.
+class pair_work_t {
+public:
+    virtual ~pair_work_t() = default;
+    // The number of parts that follow those released before (0 when none
+    // are left); called once every part released before has run.
+    virtual int release() = 0;
+    // Runs one released part. The parts of a round may run in any order on
+    // any thread, each writing only its own result.
+    virtual void run(int part) = 0;
+    // The score: the parts' results added in a fixed order.
+    virtual double total() const = 0;
+};
+
+// A pair's score, whole, or as work still to do.
 struct pair_score_t {
-    double whole = 0.0;                         // the score, when there is no work left
-    std::shared_ptr<void> work;                 // what the parts share; empty for a whole score
-    int (*release)(void *work) = nullptr;
-    void (*run)(void *work, int part) = nullptr;
-    double (*total)(void *work) = nullptr;
+    double whole = 0.0;                 // the score, when there is no work
+    std::shared_ptr<pair_work_t> work;  // the parts to run; empty for a whole score
 };
 
 using pair_scorer_t = std::function<pair_score_t(const value_data_t &v, const stat_data_t &s)>;

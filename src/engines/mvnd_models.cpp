@@ -51,20 +51,22 @@ bool selected_candidates(const value_data_t &v, const stat_data_t &s, row_candid
     return true;
 }
 
-int release_parts(void *work) { return release_walk_parts(*static_cast<mvnd_walk_t *>(work)); }
+// A pair's walk as the pass runs it: its parts in rounds, then their sum.
+class walk_work_t final : public pair_work_t {
+public:
+    explicit walk_work_t(std::shared_ptr<mvnd_walk_t> walk) : walk_(std::move(walk)) {}
+    int release() override { return release_walk_parts(*walk_); }
+    void run(int part) override { run_walk_part(*walk_, part); }
+    double total() const override { return finish_mvnd_walk(*walk_, nullptr); }
 
-void run_part(void *work, int part) { run_walk_part(*static_cast<mvnd_walk_t *>(work), part); }
-
-double total(void *work) { return finish_mvnd_walk(*static_cast<mvnd_walk_t *>(work), nullptr); }
+private:
+    std::shared_ptr<mvnd_walk_t> walk_;
+};
 
 pair_score_t walk_score(const value_data_t &v, std::shared_ptr<const mvnd_type_t> type,
                         const row_candidates_t candidates[NUCLEI], const walk_limits_t &limits) {
     pair_score_t score;
-    std::shared_ptr<mvnd_walk_t> walk = start_mvnd_walk(v, std::move(type), candidates, limits);
-    score.release = release_parts;
-    score.run = run_part;
-    score.total = total;
-    score.work = walk;
+    score.work = std::make_shared<walk_work_t>(start_mvnd_walk(v, std::move(type), candidates, limits));
     return score;
 }
 

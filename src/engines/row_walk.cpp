@@ -55,10 +55,13 @@ double log_score(walker_t &w) {
     return w.log_score;
 }
 
-// Completes row r with atom a's cached solve; false when the rows so far are
-// not clearly positive definite. A pivot lost in the rounding of its atom's
-// variance is left to the general decomposition, which reports a singular
-// matrix where the rows are.
+// Completes row r with atom a's cached solve, and, when r is the last row of
+// its nucleus, that nucleus's missing-rate factor: every way a row is taken
+// (a step of the walk, the first rows of a split walk, a part replaying
+// them) comes through here. False when the rows so far are not clearly
+// positive definite; a pivot lost in the rounding of its atom's variance is
+// left to the general decomposition, which reports a singular matrix where
+// the rows are, and works out the missing rates itself.
 bool factor_row(walker_t &w, int r, int a) {
     const walk_rows_t &rows = w.rows;
     walk_path_t &path = w.path;
@@ -72,6 +75,7 @@ bool factor_row(walker_t &w, int r, int a) {
     if (w.bounds.skipping)
         path.log_missing[r] = (r > 0 ? path.log_missing[r - 1] : w.bounds.type->log_all_missing) +
                               w.bounds.type->log_seen_ratio[a];
+    if (rows.last_of_nucleus[r]) path.missing[rows.nucleus[r]] = nucleus_missing_rate(rows, path, rows.nucleus[r]);
     return true;
 }
 
@@ -230,7 +234,6 @@ const double few_completions = 6.0;
 void descend(walker_t &w, int r) {
     const walk_rows_t &rows = w.rows;
     walk_path_t &path = w.path;
-    if (rows.last_of_nucleus[r]) path.missing[rows.nucleus[r]] = nucleus_missing_rate(rows, path, rows.nucleus[r]);
     if (r == rows.n - 1) {
         add_factored_attachment(w);
     } else if (!skip(w, r + 1, 0.0)) {
@@ -321,7 +324,6 @@ void replay(walker_t &w, const walk_part_t &part) {
         w.path.used[a] = 1;
         if (r + 1 == part.rows) break;
         factor_row(w, r, a);
-        if (w.rows.last_of_nucleus[r]) w.path.missing[w.rows.nucleus[r]] = nucleus_missing_rate(w.rows, w.path, w.rows.nucleus[r]);
         extend_factor(w, r);
         extend_gram(w, r);
     }
@@ -344,7 +346,6 @@ void record_parts(walker_t &w, int r, mvnd_walk_t &walk, int atoms[split_depth],
             part.rows = r + 1;
             walk.parts.push_back(part);
         } else {
-            if (w.rows.last_of_nucleus[r]) path.missing[w.rows.nucleus[r]] = nucleus_missing_rate(w.rows, path, w.rows.nucleus[r]);
             if (r + 1 == split_depth) {
                 if (!own) {
                     walk_part_t part;
@@ -378,7 +379,6 @@ bool first_choice(walker_t &w, walk_part_t &part) {
         w.path.atom[r] = *free;
         w.path.used[*free] = 1;
         if (!factor_row(w, r, *free)) return false;
-        if (w.rows.last_of_nucleus[r]) w.path.missing[w.rows.nucleus[r]] = nucleus_missing_rate(w.rows, w.path, w.rows.nucleus[r]);
         if (r + 1 < split_depth) {
             extend_factor(w, r);
             extend_gram(w, r);

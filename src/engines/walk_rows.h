@@ -7,7 +7,8 @@
 
 #include <vector>
 
-#include "engines/row_walk.h"
+#include "engines/factors.h"
+#include "engines/walk_terms.h"
 #include "input/matrix.h"
 
 // What a walk reads of its type, the same for every spin system: set up once

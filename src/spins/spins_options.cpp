@@ -2,10 +2,9 @@
 // Option parsing, usage text and version line of kestrin-spins.
 #include "spins/spins_options.h"
 
-#include <cstring>
+#include <cstdio>
 
-#include "input/failure.h"
-#include "output/output_file.h"
+#include "options/command_line.h"
 
 namespace {
 
@@ -35,19 +34,8 @@ const char *const usage_text =
     "  kestrin-spins -af atoms_full.txt shifts.nef > spins.xml\n"
     "  kestrin -cspd -sf stats_full.txt -af atoms_full.txt < spins.xml\n";
 
-[[noreturn]] void usage_error(const std::string &message) {
-    fprintf(stderr, "Error: %s\n\n", message.c_str());
-    print_spins_usage(stderr);
-    end_run(1);
-}
-
-// The value of an option: "--list=NAME" or the next argument, whatever it
-// looks like.
-std::string option_value(int argc, char **argv, int &i, const std::string &option, const char *inline_value) {
-    if (inline_value != nullptr) return inline_value;
-    if (i + 1 >= argc) usage_error("the option '" + option + "' needs a value.");
-    return argv[++i];
-}
+const program_words_t program_words{usage_text, "This is kestrin-spins release number " KESTRIN_VERSION "\n", "Error: ",
+                                    {"--list", "--format"}};
 
 }  // namespace
 
@@ -56,45 +44,28 @@ void print_spins_usage(FILE *stream) { fputs(usage_text, stream); }
 spins_options_t parse_spins_options(int argc, char **argv) {
     spins_options_t options;
     std::optional<std::string> input;
-    bool only_files = false;
-    for (int i = 1; i < argc; i++) {
-        const std::string arg = argv[i];
-        const bool is_option = !only_files && arg.size() > 1 && arg[0] == '-';
-        if (!is_option) {
-            if (input) usage_error("more than one input file ('" + *input + "' and '" + arg + "').");
-            input = arg;
-            continue;
-        }
-        // Long options may carry their value after '='.
-        const std::size_t equals = arg.compare(0, 2, "--") == 0 ? arg.find('=') : std::string::npos;
-        const std::string name = arg.substr(0, equals);
-        const char *inline_value = equals == std::string::npos ? nullptr : argv[i] + equals + 1;
-        if (inline_value != nullptr && name != "--list" && name != "--format")
-            usage_error("the option '" + name + "' takes no value.");
-        if (arg == "--") {
-            only_files = true;
-        } else if (arg == "-h" || arg == "--help") {
-            write_standard_output(usage_text);
-            end_run(0);
-        } else if (arg == "-v" || arg == "--version") {
-            write_standard_output("This is kestrin-spins release number " KESTRIN_VERSION "\n");
-            end_run(0);
-        } else if (arg == "-af") {
-            options.atoms_file = option_value(argc, argv, i, name, nullptr);
-        } else if (arg == "--hide-types") {
+    command_line_t line(argc, argv, program_words);
+    while (line.next()) {
+        const std::string &name = line.option();
+        if (line.is_operand()) {
+            if (input) line.usage_error("more than one input file ('" + *input + "' and '" + line.argument() + "').");
+            input = line.argument();
+        } else if (name == "-af") {
+            options.atoms_file = line.value();
+        } else if (name == "--hide-types") {
             options.hide_types = true;
         } else if (name == "--list") {
-            options.list = option_value(argc, argv, i, name, inline_value);
+            options.list = line.value();
         } else if (name == "--format") {
-            const std::string key = option_value(argc, argv, i, name, inline_value);
+            const std::string key = line.value();
             options.format = shift_format_of_key(key);
             if (!options.format)
-                usage_error("unknown format '" + key + "' (choose nef, nmrstar, nmrstar2, sparky or talos).");
+                line.usage_error("unknown format '" + key + "' (choose nef, nmrstar, nmrstar2, sparky or talos).");
         } else {
-            usage_error("unknown option '" + arg + "'.");
+            line.unknown_option();
         }
     }
-    if (!input) usage_error("no input file (name one, or - for standard input).");
+    if (!input) line.usage_error("no input file (name one, or - for standard input).");
     options.input = *input;
     return options;
 }

@@ -70,7 +70,7 @@ TEST(ModelPass, ScoresAreTheSameOnAnyNumberOfThreads) {
         for (const stat_data_t &s : data.sdata)
             if (v.total_num > 0 && !fails_count_test(v, s)) {
                 const pair_score_t score = full_perm_dep_score(v, s);
-                parts = parts || (score.work && score.release(score.work.get()) > 0);
+                parts = parts || (score.work && score.work->release() > 0);
             }
     ASSERT_TRUE(parts) << "no walk of the test data is scored in parts";
 
@@ -122,39 +122,35 @@ TEST(ModelPass, SplitWalksOfTheExampleDataEqualTheWalksLeftWhole) {
 // A stand-in engine whose pairs fail where the spin system's first shift
 // says so: 1 fails at the start of type 1, 2 fails in part 2 of type 0,
 // 3 fails at the start of every type; others score in three parts.
-struct parts_t {
-    double code;     // the spin system's first shift
-    int atoms;       // the type's H atoms
-    int released = 0;
-    double results[3] = {0.0, 0.0, 0.0};
+class parts_t final : public pair_work_t {
+public:
+    parts_t(double code, int atoms) : code_(code), atoms_(atoms) {}
+
+    int release() override {
+        const int count = released_ == 0 ? 3 : 0;
+        released_ += count;
+        return count;
+    }
+
+    void run(int part) override {
+        if (code_ == 2.0 && atoms_ == 1 && part == 2) fail("part %d of a pair of code %g\n", part, code_);
+        results_[part] = code_ + atoms_ + part;
+    }
+
+    double total() const override { return results_[0] + results_[1] + results_[2]; }
+
+private:
+    double code_;  // the spin system's first shift
+    int atoms_;    // the type's H atoms
+    int released_ = 0;
+    double results_[3] = {0.0, 0.0, 0.0};
 };
-
-int release_three(void *work) {
-    parts_t &p = *static_cast<parts_t *>(work);
-    const int count = p.released == 0 ? 3 : 0;
-    p.released += count;
-    return count;
-}
-
-void run_part(void *work, int part) {
-    parts_t &p = *static_cast<parts_t *>(work);
-    if (p.code == 2.0 && p.atoms == 1 && part == 2) fail("part %d of a pair of code %g\n", part, p.code);
-    p.results[part] = p.code + p.atoms + part;
-}
-
-double add_parts(void *work) {
-    const parts_t &p = *static_cast<parts_t *>(work);
-    return p.results[0] + p.results[1] + p.results[2];
-}
 
 pair_score_t failing_engine(const value_data_t &v, const stat_data_t &s) {
     const double code = v.H_val[0];
     if ((code == 1.0 && s.H_num == 2) || code == 3.0) fail("start of a pair of code %g with %d H atoms\n", code, s.H_num);
     pair_score_t score;
-    score.work = std::make_shared<parts_t>(parts_t{code, s.H_num});
-    score.release = release_three;
-    score.run = run_part;
-    score.total = add_parts;
+    score.work = std::make_shared<parts_t>(code, s.H_num);
     return score;
 }
 
