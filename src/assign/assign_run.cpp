@@ -342,6 +342,12 @@ bool same_file(const std::string &a, const std::string &b) {
            first.st_ino == second.st_ino;
 }
 
+// True when writing both outputs would lose or mix one: both "-", or one file
+// however named, a file still to be made included (./new.tsv and new.tsv).
+bool one_output(const std::string &a, const std::string &b) {
+    return (a == "-" && b == "-") || same_output(identify_output(a), identify_output(b));
+}
+
 // Checks that no two outputs name one file, that none is the input, and
 // that at most one takes standard output; then creates their temporary files.
 std::vector<output_t> open_outputs(const assign_options_t &options) {
@@ -355,8 +361,8 @@ std::vector<output_t> open_outputs(const assign_options_t &options) {
             throw assign_error(std::string(wanted[i].first) + " names the input file " + options.input +
                                ", which the run would replace; write the output to another file");
         for (std::size_t j = 0; j < i; j++)
-            if (same_file(wanted[i].second, wanted[j].second))
-                throw assign_error(wanted[i].second == "-"
+            if (one_output(wanted[i].second, wanted[j].second))
+                throw assign_error(identify_output(wanted[i].second).standard_output
                                        ? std::string(wanted[j].first) + " and " + wanted[i].first +
                                              " cannot both be written on standard output"
                                        : std::string(wanted[j].first) + " and " + wanted[i].first +
@@ -365,7 +371,10 @@ std::vector<output_t> open_outputs(const assign_options_t &options) {
     std::vector<output_t> outputs;
     for (const auto &[option, name] : wanted) {
         outputs.push_back({option, nullptr});
-        with_own_messages([&, name = name] { outputs.back().file = std::make_unique<output_file_t>(name); });
+        // Gathered, so that standard output gets nothing before every file is written out.
+        with_own_messages([&, name = name] {
+            outputs.back().file = std::make_unique<output_file_t>(name, standard_output_use_t::gathered);
+        });
     }
     return outputs;
 }
@@ -428,5 +437,8 @@ int kestrin_assign_main(int argc, char **argv) {
         return run_assign(parse_assign_options(argc, argv));
     } catch (const run_ended &end) {
         return end.status;
+    } catch (const std::bad_alloc &) {
+        // Every output file is gone with its temporary, standard output untouched.
+        return report_memory_exhausted("kestrin-assign: error: unable to allocate memory");
     }
 }

@@ -10,6 +10,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -191,8 +192,23 @@ void score_on_threads(data_t &data, Start start, const pass_progress_t &progress
                      [&](int a, int b) { return shifts(a) > shifts(b); });
 
     std::vector<std::thread> pool;
+    pool.reserve(static_cast<std::size_t>(threads));
     shared.threads_running = threads;
-    for (int k = 0; k < threads; k++) pool.emplace_back([&] { work_on_pass(data, start, shared); });
+    for (int k = 0; k < threads; k++) {
+        try {
+            pool.emplace_back([&] { work_on_pass(data, start, shared); });
+        } catch (const std::system_error &) {
+            // No thread to be had (no memory for its stack): the pass runs on
+            // those started, or on this one, with the same scores.
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.threads_running -= threads - k;
+            break;
+        }
+    }
+    if (pool.empty()) {
+        shared.threads_running = 1;
+        work_on_pass(data, start, shared);
+    }
     int reported = 0;
     {
         std::unique_lock<std::mutex> lock(shared.mutex);
