@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading and checking the statistics for kestrin-assign.
+// Reading and checking the statistics for kestrin-assign, by kestrin's own
+// readers (the files: docs/formats.md, "Statistics" and "Atom selection").
 #include "assign/assign_statistics.h"
 
 #include <cmath>
