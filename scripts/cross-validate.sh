@@ -6,6 +6,7 @@
 #   cross-validate.sh [--all | --every N] [--sets "backbone full"] [--models "-cfpi -cfpd -cspi -cspd"]
 #                     [--columns "old new"] [--left-out-backbone WORDS] [--left-out-full WORDS]
 #                     [--outlier-sd X] [--no-heldout] [--keep FOLDER]
+#   cross-validate.sh --entries LIST [--models M]
 #
 # Five-fold cross-validation over the 871 RefDB entries of data/refdb: the
 # fold of an entry is its 95 % sequence cluster (INDEX.tsv, cl95) modulo 5,
@@ -20,18 +21,27 @@
 # three) per model, overall and per amino acid, for each atom set.
 #
 # Without --all only the entries whose BMRB id is a multiple of 10 are
-# scored (83 entries, 9564 residues: about two minutes on 2 cores), the
+# scored (83 entries, 9564 spin systems: 282 s of processor time, so about
+# 2.4 minutes on 2 idle cores), the
 # statistics of each fold still built from all the other folds' entries;
 # --all scores every entry (about 25 minutes), --every N those whose BMRB
 # id is a multiple of N. Then, unless --no-heldout, the
 # 15 held-out proteins of data/raw are scored with the shipped defaults
-# data/stats_refdb_SET.txt (built without the 14 RefDB entries that are the
-# same protein as one of the 61 of data/raw) beside the old files.
+# data/stats_refdb_SET.txt (built without the 13 RefDB entries that are the
+# same protein as one of the 61 of data/raw; INDEX.tsv marks 14, the
+# 14th an NMR-STAR 3 file) beside the old files.
 #
 # --left-out-SET replaces the recipe's list of atoms left out of that set
 # ("CODE:ATOM" words, "" for none), to measure what an atom group does,
 # and --outlier-sd the recipe's outlier window;
 # --keep FOLDER keeps each fold's statistics there (fold_K/).
+#
+# --entries LIST scores your own assigned entries instead (the files LIST
+# names, one a line, in any format kestrin-spins reads; relative names from the
+# current folder): each converted with each selection, scored by each model
+# with the old and with the default new statistics, the same tables; no
+# cross-validation. Entries of proteins that are not in data/refdb (no 95 %
+# cluster in common) judge the defaults fairly.
 #
 # A column is a pair of shell functions: prepare_COLUMN FOLD SET, run once
 # per fold and set, and ranks_COLUMN FOLD SET MODEL LIST, printing one line
@@ -57,7 +67,7 @@ kestrin=$(find_program kestrin)
 spins=$(find_program kestrin-spins)
 stats=$(find_program kestrin-stats)
 
-every=10 heldout=yes keep=
+every=10 heldout=yes keep= own=
 sets="backbone full"
 models="-cfpi -cfpd -cspi -cspd"
 columns="old new"
@@ -76,42 +86,22 @@ while [ $# -gt 0 ]; do
     --left-out-full) left_full=$2; shift ;;
     --outlier-sd) outlier_sd=$2; shift ;;
     --keep) keep=$2; shift ;;
+    --entries) own=$2; shift ;;
     *) echo "usage: cross-validate.sh [--all | --every N] [--sets S] [--models M] [--columns C] [--left-out-backbone W]" \
-         "[--left-out-full W] [--outlier-sd X] [--no-heldout] [--keep FOLDER]" >&2; exit 1 ;;
+         "[--left-out-full W] [--outlier-sd X] [--no-heldout] [--keep FOLDER] | --entries LIST" >&2; exit 1 ;;
   esac
   shift
 done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-tar -xJf "$data/refdb/refdb_entries.tar.xz" -C "$work" refdb_nmrstar2
-cd "$work"
-
-# Training and scored entries of each fold.
-refdb_entries "$data/refdb/INDEX.tsv" >entries
-for fold in 0 1 2 3 4; do
-  mkdir "fold_$fold"
-  awk -v k=$fold '$3 != k { print $1 }' entries >"fold_$fold/train"
-  awk -v k=$fold -v every="$every" '$3 == k && $2 % every == 0 { print $1 }' entries >"fold_$fold/scored"
-done
-
-# The new statistics of every fold, two folds at a time.
-for pair in "0 1" "2 3" "4"; do
-  jobs=
-  for fold in $pair; do
-    refdb_statistics "$stats" "fold_$fold" "fold_$fold/train" "$left_backbone" "$left_full" "$sets" "$outlier_sd" &
-    jobs="$jobs $!"
-  done
-  for job in $jobs; do
-    wait "$job" || { echo "cross-validate.sh: the statistics of a fold failed (above)" >&2; exit 1; }
-  done
-done
-if [ -n "$keep" ]; then
-  for fold in 0 1 2 3 4; do
-    mkdir -p "$keep/fold_$fold"
-    cp "fold_$fold"/*_refdb_*.txt "$keep/fold_$fold/"
-  done
+if [ -n "$own" ]; then
+  # The caller's entries, named from the caller's folder.
+  [ -r "$own" ] || { echo "cross-validate.sh: cannot read the entry list $own" >&2; exit 1; }
+  mkdir "$work/own"
+  awk -v here="$PWD" 'NF && !/^#/ { print (substr($0, 1, 1) == "/" ? $0 : here "/" $0) }' "$own" >"$work/own/list"
 fi
+cd "$work"
 
 # Spin systems of the entries LIST names, converted with the selection
 # ATOMS, into one file: spins_input LIST ATOMS OUTPUT.
@@ -153,19 +143,6 @@ ranks_old() { kestrin_ranks "$data/stats_$2.txt" "$data/atoms_$2.txt" "$3" "fold
 # The recipe's statistics of the fold's training entries.
 prepare_new() { spins_input "fold_$1/scored" "fold_$1/atoms_refdb_$2.txt" "fold_$1/$2.xml"; }
 ranks_new() { kestrin_ranks "fold_$1/stats_refdb_$2.txt" "fold_$1/atoms_refdb_$2.txt" "$3" "fold_$1/$2.xml"; }
-
-# One line "COLUMN SET MODEL TYPE RANK" per spin system scored.
-for fold in 0 1 2 3 4; do
-  for set in $sets; do
-    for column in $columns; do
-      "prepare_$column" $fold "$set"
-      for model in $models; do
-        "ranks_$column" $fold "$set" "$model" | sed "s/^/$column $set $model /"
-      done
-    done
-  done
-done >ranks
-[ ! -e "$work/failed" ] || exit 1
 
 # The accuracy table of a file of "COLUMN SET MODEL TYPE RANK" lines.
 summarise() {
@@ -222,46 +199,115 @@ summarise() {
   }' "$1"
 }
 
+if [ -z "$own" ]; then
+  tar -xJf "$data/refdb/refdb_entries.tar.xz" -C "$work" refdb_nmrstar2
+
+  # Training and scored entries of each fold.
+  refdb_entries "$data/refdb/INDEX.tsv" >entries
+  for fold in 0 1 2 3 4; do
+    mkdir "fold_$fold"
+    awk -v k=$fold '$3 != k { print $1 }' entries >"fold_$fold/train"
+    awk -v k=$fold -v every="$every" '$3 == k && $2 % every == 0 { print $1 }' entries >"fold_$fold/scored"
+  done
+
+  # The new statistics of every fold, two folds at a time.
+  for pair in "0 1" "2 3" "4"; do
+    jobs=
+    for fold in $pair; do
+      refdb_statistics "$stats" "fold_$fold" "fold_$fold/train" "$left_backbone" "$left_full" "$sets" "$outlier_sd" &
+      jobs="$jobs $!"
+    done
+    for job in $jobs; do
+      wait "$job" || { echo "cross-validate.sh: the statistics of a fold failed (above)" >&2; exit 1; }
+    done
+  done
+  if [ -n "$keep" ]; then
+    for fold in 0 1 2 3 4; do
+      mkdir -p "$keep/fold_$fold"
+      cp "fold_$fold"/*_refdb_*.txt "$keep/fold_$fold/"
+    done
+fi
+
+# One line "COLUMN SET MODEL TYPE RANK" per spin system scored.
+for fold in 0 1 2 3 4; do
+  for set in $sets; do
+    for column in $columns; do
+      "prepare_$column" $fold "$set"
+      for model in $models; do
+        "ranks_$column" $fold "$set" "$model" | sed "s/^/$column $set $model /"
+      done
+    done
+  done
+done >ranks
+[ ! -e "$work/failed" ] || exit 1
+
 scored=$(cat fold_*/scored | wc -l)
 echo "Cross-validation: 5 folds of whole 95 % sequence clusters of the 871 RefDB entries;" \
   "$scored entries scored ($([ "$every" = 1 ] && echo "all" || echo "BMRB id a multiple of $every"))"
 echo "old: data/stats_SET.txt (46 proteins); new: the recipe of data/stats_refdb_SET.txt on the other four folds"
 echo "atoms left out: backbone '$left_backbone', full '$left_full'; outliers beyond $outlier_sd sd left out"
 summarise ranks
+fi
+
+# Entries scored with the shipped old files and with the defaults
+# themselves: score_defaults LIST FOLDER (LIST names the entries, one path
+# a line) writes FOLDER/ranks. Full atoms are also counted over the
+# entries with side-chain assignments alone (at least one side-chain shift
+# per spin system on average), as heldout-accuracy.sh does. An entry that
+# kestrin-spins cannot convert is named on standard error and left out.
+count_shifts() { awk -F'"' '/^  <cs / { shifts += $4 } /^<res / { systems++ } END { print shifts + 0, systems + 0 }' "$1"; }
+score_defaults() {
+  : >"$2/scored"
+  while read -r entry; do
+    converted=yes
+    for set in backbone full; do
+      for column in old new; do
+        [ $column = old ] && atoms=$data/atoms_$set.txt || atoms=$data/atoms_refdb_$set.txt
+        "$spins" -af "$atoms" "$entry" >"$2/${column}_$set.xml" 2>"$2/spins.log" || converted=no
+      done
+    done
+    if [ $converted = no ]; then
+      echo "cross-validate.sh: left out $entry: $(head -n 1 "$2/spins.log")" >&2
+      continue
+    fi
+    echo "$entry" >>"$2/scored"
+    full=$(count_shifts "$2/old_full.xml")
+    backbone=$(count_shifts "$2/old_backbone.xml")
+    entry_sets="backbone full"
+    [ $((${full% *} - ${backbone% *})) -lt "${full#* }" ] || entry_sets="$entry_sets sidechain"
+    for set in $entry_sets; do
+      atoms=$set
+      [ "$set" = sidechain ] && atoms=full
+      for model in $models; do
+        kestrin_ranks "$data/stats_$atoms.txt" "$data/atoms_$atoms.txt" "$model" "$2/old_$atoms.xml" |
+          sed "s/^/old $set $model /"
+        kestrin_ranks "$data/stats_refdb_$atoms.txt" "$data/atoms_refdb_$atoms.txt" "$model" "$2/new_$atoms.xml" |
+          sed "s/^/new $set $model /"
+      done
+    done
+  done <"$1" >"$2/ranks"
+  [ ! -e "$work/failed" ] || exit 1
+}
+columns="old new"
+sets="backbone full sidechain"
+
+if [ -n "$own" ]; then
+  score_defaults own/list own
+  echo "Your entries: $(wc -l <own/scored) of the $(wc -l <own/list) that $own names; old: data/stats_SET.txt," \
+    "new: data/stats_refdb_SET.txt; sidechain: full atoms, the entries with side-chain assignments"
+  summarise own/ranks
+  exit 0
+fi
 
 [ "$heldout" = yes ] || exit 0
 
-# The held-out proteins, with the defaults themselves. Full atoms are also
-# counted over the entries with side-chain assignments alone (at least one
-# side-chain shift per spin system on average), as heldout-accuracy.sh does.
+# The held-out proteins, with the defaults themselves.
 mkdir heldout
-grep -v '^#' "$data/raw/entries_heldout.txt" >heldout/list
-tar -xJf "$data/raw/shiftx2_testset_corrected_str.tar.xz" -C heldout $(cat heldout/list)
-count_shifts() { awk -F'"' '/^  <cs / { shifts += $4 } /^<res / { systems++ } END { print shifts + 0, systems + 0 }' "$1"; }
-while read -r entry; do
-  for set in backbone full; do
-    "$spins" -af "$data/atoms_$set.txt" "heldout/$entry" >"heldout/old_$set.xml" 2>/dev/null
-    "$spins" -af "$data/atoms_refdb_$set.txt" "heldout/$entry" >"heldout/new_$set.xml" 2>/dev/null
-  done
-  full=$(count_shifts heldout/old_full.xml)
-  backbone=$(count_shifts heldout/old_backbone.xml)
-  heldout_sets="backbone full"
-  [ $((${full% *} - ${backbone% *})) -lt "${full#* }" ] || heldout_sets="$heldout_sets sidechain"
-  for set in $heldout_sets; do
-    atoms=$set
-    [ "$set" = sidechain ] && atoms=full
-    for model in $models; do
-      kestrin_ranks "$data/stats_$atoms.txt" "$data/atoms_$atoms.txt" "$model" "heldout/old_$atoms.xml" |
-        sed "s/^/old $set $model /"
-      kestrin_ranks "$data/stats_refdb_$atoms.txt" "$data/atoms_refdb_$atoms.txt" "$model" "heldout/new_$atoms.xml" |
-        sed "s/^/new $set $model /"
-    done
-  done
-done <heldout/list >heldout/ranks
-[ ! -e "$work/failed" ] || exit 1
+grep -v '^#' "$data/raw/entries_heldout.txt" >heldout/names
+tar -xJf "$data/raw/shiftx2_testset_corrected_str.tar.xz" -C heldout $(cat heldout/names)
+sed "s|^|$work/heldout/|" heldout/names >heldout/list
+score_defaults heldout/list heldout
 echo
 echo "Held-out: the $(wc -l <heldout/list) proteins of data/raw/entries_heldout.txt; old: data/stats_SET.txt," \
   "new: data/stats_refdb_SET.txt; sidechain: full atoms, the entries with side-chain assignments"
-columns="old new"
-sets="backbone full sidechain"
 summarise heldout/ranks
