@@ -277,10 +277,11 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     const shift_ranges_t ranges = shift_ranges(types);
     std::vector<chosen_shifts_t> chosen;
     std::vector<shift_values_t> values;
-    long not_taking_part = 0, impossible = 0;
-    for (const spin_system_t &system : systems) {
-        chosen.push_back(choose_shifts(system, used, ranges));
+    long not_taking_part = 0, impossible = 0, unheld = 0;
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        chosen.push_back(choose_shifts(systems[s], used, ranges, !predicted[s]));
         not_taking_part += chosen.back().not_taking_part;
+        unheld += chosen.back().unheld_names;
         impossible += static_cast<long>(chosen.back().impossible.size());
         if (chosen.back().values.count() > 0) values.push_back(chosen.back().values);
     }
@@ -288,6 +289,10 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         note(messages, "left out of the scoring: " +
                            plural(not_taking_part, "shift of an atom that takes no part",
                                   "shifts of atoms that take no part"));
+    if (unheld > 0)
+        note(messages, "left out of the scoring: " +
+                           plural(unheld, "shift of a spin system to predict whose atom name no type holds",
+                                  "shifts of spin systems to predict whose atom names no type holds"));
     if (impossible > 0)
         note(messages, "left out of the scoring: " +
                            plural(impossible, "impossible value (flagged impossible_value)",

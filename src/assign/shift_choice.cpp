@@ -3,6 +3,7 @@
 #include "assign/shift_choice.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <set>
 
@@ -30,6 +31,14 @@ void add_value(shift_values_t &values, const spin_shift_t &shift) {
     (shift.nucleus == 'H' ? values.h : shift.nucleus == 'C' ? values.c : values.n).push_back(shift.ppm);
 }
 
+// A name of letters and digits only, without wildcards or other marks.
+bool is_plain_name(const std::string &name) {
+    if (name.empty()) return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
 }  // namespace
 
 shift_ranges_t shift_ranges(const std::vector<type_statistics_t> &types) {
@@ -52,23 +61,40 @@ bool is_impossible_value(const shift_ranges_t &ranges, char nucleus, double ppm)
 }
 
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,
-                              const shift_ranges_t &ranges) {
+                              const shift_ranges_t &ranges, bool type_given) {
     chosen_shifts_t chosen;
-    const type_statistics_t *own = system.amino_acid >= 0 ? type_of(used, system.amino_acid) : nullptr;
+    const bool by_own_type = type_given && system.amino_acid >= 0;
+    const type_statistics_t *own = by_own_type ? type_of(used, system.amino_acid) : nullptr;
     std::set<std::string> used_kinds;
+    std::set<std::pair<std::string, char>> used_names;
     for (const type_statistics_t &type : used)
-        for (const selected_atom_t &atom : type.atoms) used_kinds.insert(atom_kind(atom.name, atom.nucleus));
+        for (const selected_atom_t &atom : type.atoms) {
+            used_kinds.insert(atom_kind(atom.name, atom.nucleus));
+            used_names.insert({atom.name, atom.nucleus});
+        }
     for (const spin_shift_t &shift : system.shifts) {
         if (is_impossible_value(ranges, shift.nucleus, shift.ppm)) {
             chosen.impossible.push_back(std::string(1, shift.nucleus) + "=" + shift.value);
             continue;
         }
         bool takes_part;
-        if (system.amino_acid >= 0) {
+        if (by_own_type) {
             takes_part = own == nullptr || type_has_atom(*own, shift);
         } else {
+            // The type is to be predicted: nothing about the declared type
+            // may decide which shifts count. A shift of a kind some type
+            // uses counts, unless its name is a plain atom name (letters
+            // and digits) that no type holds: such an atom (an amide proton
+            // of ASN, say, which the statistics leave out) would otherwise be
+            // matched by kind to another atom and count against its own type.
             const std::string kind = atom_kind(shift.atom, shift.nucleus);
             takes_part = kind.empty() || used_kinds.count(kind) > 0;
+            if (takes_part && !kind.empty() && is_plain_name(shift.atom) &&
+                used_names.count({shift.atom, shift.nucleus}) == 0) {
+                takes_part = false;
+                chosen.unheld_names++;
+                continue;
+            }
         }
         if (takes_part)
             add_value(chosen.values, shift);

@@ -33,6 +33,7 @@ struct chosen_shifts_t {
     shift_values_t values;                // the shifts scored, per nucleus in the spin system's order
     std::vector<std::string> impossible;  // "C=9999.00" (the value as written) for each impossible shift
     long not_taking_part = 0;             // shifts left out because their atom takes no part
+    long unheld_names = 0;                // shifts of a type to predict left out: their atom name no type holds
 };
 
 // The shifts of the spin system that are scored against `used` (the atoms
@@ -40,6 +41,7 @@ struct chosen_shifts_t {
 // known amino acid, only the atoms its type has among `used` (all its
 // shifts when that type is not selected); for one of unknown type, the
 // shifts whose kind of atom some type has among `used`, or whose name
-// shows no kind.
+// shows no kind, less those whose plain atom name no type holds. With
+// `type_given` false (types hidden) a declared type is ignored.
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,
-                              const shift_ranges_t &ranges);
+                              const shift_ranges_t &ranges, bool type_given);

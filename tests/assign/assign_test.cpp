@@ -60,15 +60,14 @@ TEST(AssignOptions, ValuesAndUsageErrors) {
     EXPECT_EQ(parse({"--atoms", "my atoms.txt", "x"}).options.atoms_rule_file, "my atoms.txt");
     EXPECT_EQ(parse({"x"}).options.model, model_t::cfpd);
     EXPECT_EQ(parse({"x"}).options.prior, prior_method_t::none);
+    EXPECT_EQ(parse({"--prior", "matching", "x"}).options.prior, prior_method_t::matching);
+    EXPECT_EQ(parse({"--prior=composition", "x"}).options.prior, prior_method_t::composition);
 
     const struct {
         std::vector<std::string> words;
         const char *message;
     } cases[] = {
         {{"--model", "cfpx", "a.nef"}, "unknown model 'cfpx' (choose cfpi, cfpd, cspi or cspd)."},
-        {{"--prior", "matching", "a.nef"}, "the prior 'matching' is not available in this release (use --prior none)."},
-        {{"--prior", "composition", "a.nef"},
-         "the prior 'composition' is not available in this release (use --prior none)."},
         {{"--prior", "flat", "a.nef"}, "unknown prior 'flat' (choose none, composition or matching)."},
         {{"--threads", "0", "a.nef"}, "the number of threads must be a whole number from 1 to 1024, not '0'."},
         {{"-sf", "s.txt", "a.nef"}, "-sf and -af go together: name the statistics file and its atom selection."},
@@ -140,7 +139,7 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     for (const auto &[atom, nucleus, value] : std::vector<std::tuple<const char *, char, const char *>>{
              {"H", 'H', "8.1"}, {"HA", 'H', "4.3"}, {"CA", 'C', "52.0"}, {"CB", 'C', "9999.00"}, {"N", 'N', "123"}})
         alanine.shifts.push_back({atom, nucleus, value, strtod(value, nullptr), 3});
-    const chosen_shifts_t chosen = choose_shifts(alanine, used, ranges);
+    const chosen_shifts_t chosen = choose_shifts(alanine, used, ranges, true);
     EXPECT_EQ(chosen.values.h, std::vector<double>{8.1});
     EXPECT_EQ(chosen.values.c, std::vector<double>{52.0});
     EXPECT_TRUE(chosen.values.n.empty());
@@ -149,9 +148,34 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     // Of unknown type: kinds some type has among the atoms used, and names without a kind.
     spin_system_t unknown{"#1", "@1", "@1", ".", -1, 3, alanine.shifts};
     unknown.shifts.push_back({"C1", 'C', "30.0", 30.0, 4});
-    const chosen_shifts_t open = choose_shifts(unknown, used, ranges);
+    const chosen_shifts_t open = choose_shifts(unknown, used, ranges, true);
     EXPECT_EQ(open.values.c, (std::vector<double>{52.0, 30.0}));
     EXPECT_EQ(open.not_taking_part, 2);  // HA and N
+
+    // Types hidden: the declared type decides nothing; a declared alanine's
+    // shifts are chosen exactly as those of a spin system of unknown type.
+    spin_system_t declared = unknown;
+    declared.amino_acid = 0;
+    declared.residue_name = "ALA";
+    const chosen_shifts_t hidden = choose_shifts(declared, used, ranges, false);
+    EXPECT_EQ(hidden.values.h, open.values.h);
+    EXPECT_EQ(hidden.values.c, open.values.c);
+    EXPECT_EQ(hidden.values.n, open.values.n);
+    EXPECT_EQ(hidden.not_taking_part, open.not_taking_part);
+
+    // A plain atom name that no type holds, of a kind some type uses (an
+    // amide proton of ASN against statistics that leave it out), is left
+    // out for every type and counted; a wildcard name of that kind counts.
+    const std::vector<type_statistics_t> full_used = restricted_statistics(full, [](int, const selected_atom_t &) {
+        return true;
+    });
+    spin_system_t asparagine{"#2", "@2", "@2", ".", -1, 3, {}};
+    for (const auto &[atom, nucleus, value] : std::vector<std::tuple<const char *, char, const char *>>{
+             {"H", 'H', "8.1"}, {"HD29", 'H', "7.5"}, {"H%", 'H', "7.0"}})
+        asparagine.shifts.push_back({atom, nucleus, value, strtod(value, nullptr), 3});
+    const chosen_shifts_t unheld = choose_shifts(asparagine, full_used, shift_ranges(full_used), false);
+    EXPECT_EQ(unheld.unheld_names, 1);
+    EXPECT_EQ(unheld.values.h, (std::vector<double>{8.1, 7.0}));
 }
 
 TEST(ResiduesLeft, AssignedResiduesUseUpTheirTypeAndMisfitsAreNamed) {
