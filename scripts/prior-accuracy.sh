@@ -5,7 +5,11 @@
 # from), with every type hidden (--hide-types) and scored by cfpd, for the
 # full and the backbone statistics. A spin system counts as right at top-k
 # when its declared type ranks k or better; spin systems with no shift
-# scored count as wrong.
+# scored count as wrong. Full-atom accuracy is also given over the entries
+# with side-chain assignments ("sidechain": at least as many shifts beyond
+# the backbone atoms as residues with shifts). ece is the expected
+# calibration error of the top probability over ten equal bins,
+# ECE = sum_b (n_b / n) |mean p_b - fraction right_b|.
 #   prior-accuracy.sh [ENTRY...]   (default: every entry of data/raw/entries_heldout.txt)
 # kestrin-assign is the one on the PATH, else the one of build/.
 set -eu
@@ -20,18 +24,36 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tar -xJf "$data/raw/shiftx2_testset_corrected_str.tar.xz" -C "$work" "$@"
 
-printf 'atoms\tprior\tspin_systems\ttop1\ttop3\n'
+# True when the entry has side-chain assignments (NMR-STAR 2.1 shift rows).
+has_side_chains() {
+  awk 'NF == 9 && $1 ~ /^[0-9]+$/ && $3 ~ /^[0-9]+$/ { residues[$3] = 1
+      if ($5 !~ /^(H|HA|HA2|HA3|C|CA|CB|N)$/) side++ }
+    END { n = 0; for (r in residues) n++; exit !(side >= n) }' "$1"
+}
+
+printf 'atoms\tprior\tspin_systems\ttop1\ttop3\tece\n'
 for atoms in full backbone; do
   for prior in none composition matching; do
     : >"$work/ranks"
     for entry in "$@"; do
+      side=0
+      has_side_chains "$work/$entry" && side=1
       "$assign" --hide-types --model cfpd --prior "$prior" -sf "$data/stats_refdb_$atoms.txt" \
         -af "$data/atoms_refdb_$atoms.txt" --threads 2 --table - "$work/$entry" 2>/dev/null |
-        awk -F'\t' -v entry="$entry" 'NR > 1 { key = entry "/" $1 "/" $2 "/" $3; seen[key] = 1
+        awk -F'\t' -v side="$side" 'NR > 1 { key = $1 "/" $2 "/" $3; seen[key] = 1
+            if ($9 == 1) { top[key] = $8; right[key] = ($4 == $5 && $6 + 0 > 0) }
             if ($4 == $5 && $6 + 0 > 0) rank[key] = $9 }
-          END { for (k in seen) print (k in rank) ? rank[k] : 99 }' >>"$work/ranks"
+          END { for (k in seen) print (k in rank) ? rank[k] : 99, top[k] + 0, right[k] + 0, side }' >>"$work/ranks"
     done
-    awk -v atoms="$atoms" -v prior="$prior" '{ n++; if ($1 <= 1) one++; if ($1 <= 3) three++ }
-      END { printf "%s\t%s\t%d\t%.2f\t%.2f\n", atoms, prior, n, 100 * one / n, 100 * three / n }' "$work/ranks"
+    for subset in all sidechain; do
+      [ "$atoms" = backbone ] && [ "$subset" = sidechain ] && continue
+      awk -v atoms="$atoms" -v prior="$prior" -v subset="$subset" '
+        subset == "sidechain" && $4 != 1 { next }
+        { n++; if ($1 <= 1) one++; if ($1 <= 3) three++
+          b = int($2 * 10); if (b > 9) b = 9; bn[b]++; bp[b] += $2; br[b] += $3 }
+        END { ece = 0; for (b in bn) { d = bp[b] / bn[b] - br[b] / bn[b]; ece += bn[b] / n * (d < 0 ? -d : d) }
+          name = subset == "sidechain" ? atoms "/sidechain" : atoms
+          printf "%s\t%s\t%d\t%.2f\t%.2f\t%.4f\n", name, prior, n, 100 * one / n, 100 * three / n, ece }' "$work/ranks"
+    done
   done
 done

@@ -28,7 +28,7 @@ const char *const usage_text =
     "  --atoms RULE       observed (default): the kinds of atom the file shows;\n"
     "                     all: every atom of the selection; or an atom\n"
     "                     selection FILE naming the atoms that take part\n"
-    "  --prior METHOD     none (default), composition or matching\n"
+    "  --prior METHOD     none, composition or matching (default)\n"
     "  --sequence FILE    the sequence (FASTA or one-letter text) instead of\n"
     "                     the one FILE holds\n"
     "  --hide-types       predict every spin system, assigned ones too\n"

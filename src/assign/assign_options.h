@@ -24,7 +24,7 @@ struct assign_options_t {
     model_t model = model_t::cfpd;              // --model
     atoms_rule_t atoms = atoms_rule_t::observed;  // --atoms observed|all|FILE
     std::string atoms_rule_file;                // --atoms FILE: that file
-    prior_method_t prior = prior_method_t::none;  // --prior
+    prior_method_t prior = prior_method_t::matching;  // --prior (matching: best on held-out proteins)
     std::optional<std::string> sequence_file;   // --sequence: FASTA or one-letter text
     bool hide_types = false;                    // --hide-types: predict every spin system
     std::optional<std::string> list;            // --list: shift list by save-frame name or number

@@ -59,7 +59,7 @@ TEST(AssignOptions, ValuesAndUsageErrors) {
     EXPECT_EQ(p.options.input, "in.nef");
     EXPECT_EQ(parse({"--atoms", "my atoms.txt", "x"}).options.atoms_rule_file, "my atoms.txt");
     EXPECT_EQ(parse({"x"}).options.model, model_t::cfpd);
-    EXPECT_EQ(parse({"x"}).options.prior, prior_method_t::none);
+    EXPECT_EQ(parse({"x"}).options.prior, prior_method_t::matching);
     EXPECT_EQ(parse({"--prior", "matching", "x"}).options.prior, prior_method_t::matching);
     EXPECT_EQ(parse({"--prior=composition", "x"}).options.prior, prior_method_t::composition);
 
