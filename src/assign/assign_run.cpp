@@ -278,8 +278,8 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     std::vector<chosen_shifts_t> chosen;
     std::vector<shift_values_t> values;
     long not_taking_part = 0, impossible = 0;
-    for (const spin_system_t &system : systems) {
-        chosen.push_back(choose_shifts(system, used, ranges));
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        chosen.push_back(choose_shifts(systems[s], used, ranges, !predicted[s]));
         not_taking_part += chosen.back().not_taking_part;
         impossible += static_cast<long>(chosen.back().impossible.size());
         if (chosen.back().values.count() > 0) values.push_back(chosen.back().values);

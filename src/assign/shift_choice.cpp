@@ -52,9 +52,10 @@ bool is_impossible_value(const shift_ranges_t &ranges, char nucleus, double ppm)
 }
 
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,
-                              const shift_ranges_t &ranges) {
+                              const shift_ranges_t &ranges, bool type_known) {
     chosen_shifts_t chosen;
-    const type_statistics_t *own = system.amino_acid >= 0 ? type_of(used, system.amino_acid) : nullptr;
+    type_known = type_known && system.amino_acid >= 0;
+    const type_statistics_t *own = type_known ? type_of(used, system.amino_acid) : nullptr;
     std::set<std::string> used_kinds;
     for (const type_statistics_t &type : used)
         for (const selected_atom_t &atom : type.atoms) used_kinds.insert(atom_kind(atom.name, atom.nucleus));
@@ -64,7 +65,7 @@ chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<typ
             continue;
         }
         bool takes_part;
-        if (system.amino_acid >= 0) {
+        if (type_known) {
             takes_part = own == nullptr || type_has_atom(*own, shift);
         } else {
             const std::string kind = atom_kind(shift.atom, shift.nucleus);

@@ -36,10 +36,11 @@ struct chosen_shifts_t {
 };
 
 // The shifts of the spin system that are scored against `used` (the atoms
-// that take part): impossible values left out; for a spin system of a
-// known amino acid, only the atoms its type has among `used` (all its
-// shifts when that type is not selected); for one of unknown type, the
-// shifts whose kind of atom some type has among `used`, or whose name
-// shows no kind.
+// that take part): impossible values left out; for a spin system whose
+// type is known (`type_known`: declared and not hidden), only the atoms its
+// type has among `used` (all its shifts when that type is not selected);
+// for one whose type is predicted, the shifts whose kind of atom some type
+// has among `used`, or whose name shows no kind, whatever type it declares,
+// so that a hidden type never decides which shifts are scored.
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,
-                              const shift_ranges_t &ranges);
+                              const shift_ranges_t &ranges, bool type_known);

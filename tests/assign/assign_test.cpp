@@ -140,7 +140,7 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     for (const auto &[atom, nucleus, value] : std::vector<std::tuple<const char *, char, const char *>>{
              {"H", 'H', "8.1"}, {"HA", 'H', "4.3"}, {"CA", 'C', "52.0"}, {"CB", 'C', "9999.00"}, {"N", 'N', "123"}})
         alanine.shifts.push_back({atom, nucleus, value, strtod(value, nullptr), 3});
-    const chosen_shifts_t chosen = choose_shifts(alanine, used, ranges);
+    const chosen_shifts_t chosen = choose_shifts(alanine, used, ranges, true);
     EXPECT_EQ(chosen.values.h, std::vector<double>{8.1});
     EXPECT_EQ(chosen.values.c, std::vector<double>{52.0});
     EXPECT_TRUE(chosen.values.n.empty());
@@ -149,9 +149,29 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     // Of unknown type: kinds some type has among the atoms used, and names without a kind.
     spin_system_t unknown{"#1", "@1", "@1", ".", -1, 3, alanine.shifts};
     unknown.shifts.push_back({"C1", 'C', "30.0", 30.0, 4});
-    const chosen_shifts_t open = choose_shifts(unknown, used, ranges);
+    const chosen_shifts_t open = choose_shifts(unknown, used, ranges, false);
     EXPECT_EQ(open.values.c, (std::vector<double>{52.0, 30.0}));
     EXPECT_EQ(open.not_taking_part, 2);  // HA and N
+    // A declared type that is hidden chooses nothing: the shifts are those of
+    // a spin system of unknown type. An atom ALA lacks (a CG named by a
+    // wrong assignment) is kept, as it would be without the declaration.
+    spin_system_t hidden = unknown;
+    hidden.residue_name = "ALA";
+    hidden.amino_acid = 0;
+    hidden.shifts.push_back({"CG", 'C', "25.0", 25.0, 5});
+    unknown.shifts.push_back({"CG", 'C', "25.0", 25.0, 5});
+    const std::vector<type_statistics_t> with_gamma = restricted_statistics(full, [](int, const selected_atom_t &atom) {
+        return atom.name == "H" || atom.name == "CA" || atom.name == "CB" || atom.name == "CG";
+    });
+    for (const bool known : {false, true}) {
+        const chosen_shifts_t as_hidden = choose_shifts(hidden, with_gamma, ranges, known);
+        const chosen_shifts_t as_unknown = choose_shifts(unknown, with_gamma, ranges, known);
+        EXPECT_EQ(as_unknown.values.c, (std::vector<double>{52.0, 30.0, 25.0})) << known;
+        if (known)
+            EXPECT_EQ(as_hidden.values.c, std::vector<double>{52.0}) << "ALA has no CG; C1 shows no ALA atom";
+        else
+            EXPECT_EQ(as_hidden.values.c, as_unknown.values.c) << "the hidden type chose the shifts";
+    }
 }
 
 TEST(ResiduesLeft, AssignedResiduesUseUpTheirTypeAndMisfitsAreNamed) {
