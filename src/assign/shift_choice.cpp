@@ -61,9 +61,9 @@ bool is_impossible_value(const shift_ranges_t &ranges, char nucleus, double ppm)
 }
 
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,
-                              const shift_ranges_t &ranges, bool type_given) {
+                              const shift_ranges_t &ranges, bool type_known) {
     chosen_shifts_t chosen;
-    const bool by_own_type = type_given && system.amino_acid >= 0;
+    const bool by_own_type = type_known && system.amino_acid >= 0;
     const type_statistics_t *own = by_own_type ? type_of(used, system.amino_acid) : nullptr;
     std::set<std::string> used_kinds;
     std::set<std::pair<std::string, char>> used_names;

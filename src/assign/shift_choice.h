@@ -42,6 +42,7 @@ struct chosen_shifts_t {
 // shifts when that type is not selected); for one of unknown type, the
 // shifts whose kind of atom some type has among `used`, or whose name
 // shows no kind, less those whose plain atom name no type holds. With
-// `type_given` false (types hidden) a declared type is ignored.
+// `type_known` false (the type is predicted, even if declared and hidden)
+// the declared type decides nothing.
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,
-                              const shift_ranges_t &ranges, bool type_given);
+                              const shift_ranges_t &ranges, bool type_known);

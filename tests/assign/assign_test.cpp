@@ -148,20 +148,29 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     // Of unknown type: kinds some type has among the atoms used, and names without a kind.
     spin_system_t unknown{"#1", "@1", "@1", ".", -1, 3, alanine.shifts};
     unknown.shifts.push_back({"C1", 'C', "30.0", 30.0, 4});
-    const chosen_shifts_t open = choose_shifts(unknown, used, ranges, true);
+    const chosen_shifts_t open = choose_shifts(unknown, used, ranges, false);
     EXPECT_EQ(open.values.c, (std::vector<double>{52.0, 30.0}));
     EXPECT_EQ(open.not_taking_part, 2);  // HA and N
-
-    // Types hidden: the declared type decides nothing; a declared alanine's
-    // shifts are chosen exactly as those of a spin system of unknown type.
-    spin_system_t declared = unknown;
-    declared.amino_acid = 0;
-    declared.residue_name = "ALA";
-    const chosen_shifts_t hidden = choose_shifts(declared, used, ranges, false);
-    EXPECT_EQ(hidden.values.h, open.values.h);
-    EXPECT_EQ(hidden.values.c, open.values.c);
-    EXPECT_EQ(hidden.values.n, open.values.n);
-    EXPECT_EQ(hidden.not_taking_part, open.not_taking_part);
+    // A declared type that is hidden chooses nothing: the shifts are those of
+    // a spin system of unknown type. An atom ALA lacks (a CG named by a
+    // wrong assignment) is kept, as it would be without the declaration.
+    spin_system_t hidden = unknown;
+    hidden.residue_name = "ALA";
+    hidden.amino_acid = 0;
+    hidden.shifts.push_back({"CG", 'C', "25.0", 25.0, 5});
+    unknown.shifts.push_back({"CG", 'C', "25.0", 25.0, 5});
+    const std::vector<type_statistics_t> with_gamma = restricted_statistics(full, [](int, const selected_atom_t &atom) {
+        return atom.name == "H" || atom.name == "CA" || atom.name == "CB" || atom.name == "CG";
+    });
+    for (const bool known : {false, true}) {
+        const chosen_shifts_t as_hidden = choose_shifts(hidden, with_gamma, ranges, known);
+        const chosen_shifts_t as_unknown = choose_shifts(unknown, with_gamma, ranges, known);
+        EXPECT_EQ(as_unknown.values.c, (std::vector<double>{52.0, 30.0, 25.0})) << known;
+        if (known)
+            EXPECT_EQ(as_hidden.values.c, std::vector<double>{52.0}) << "ALA has no CG; C1 shows no ALA atom";
+        else
+            EXPECT_EQ(as_hidden.values.c, as_unknown.values.c) << "the hidden type chose the shifts";
+    }
 
     // A plain atom name that no type holds, of a kind some type uses (an
     // amide proton of ASN against statistics that leave it out), is left
