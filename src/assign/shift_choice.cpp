@@ -31,6 +31,10 @@ void add_value(shift_values_t &values, const spin_shift_t &shift) {
     (shift.nucleus == 'H' ? values.h : shift.nucleus == 'C' ? values.c : values.n).push_back(shift.ppm);
 }
 
+void add_name(shift_names_t &names, const spin_shift_t &shift) {
+    (shift.nucleus == 'H' ? names.h : shift.nucleus == 'C' ? names.c : names.n).push_back(shift.atom);
+}
+
 // A name of letters and digits only, without wildcards or other marks.
 bool is_plain_name(const std::string &name) {
     if (name.empty()) return false;
@@ -96,8 +100,10 @@ chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<typ
                 continue;
             }
         }
-        if (takes_part)
+        if (takes_part) {
             add_value(chosen.values, shift);
+            if (!by_own_type) add_name(chosen.names, shift);
+        }
         else
             chosen.not_taking_part++;
     }

@@ -9,6 +9,7 @@
 #include "assign/scoring.h"
 #include "formats/spin_systems.h"
 #include "observe/type_statistics.h"
+#include "observe/unmodelled_atoms.h"
 
 // A shift is impossible for its nucleus when it lies more than this many
 // standard deviations from the mean of every atom of that nucleus in every
@@ -31,6 +32,7 @@ bool is_impossible_value(const shift_ranges_t &ranges, char nucleus, double ppm)
 
 struct chosen_shifts_t {
     shift_values_t values;                // the shifts scored, per nucleus in the spin system's order
+    shift_names_t names;                  // their atom names, for a spin system to predict; empty otherwise
     std::vector<std::string> impossible;  // "C=9999.00" (the value as written) for each impossible shift
     long not_taking_part = 0;             // shifts left out because their atom takes no part
     long unheld_names = 0;                // shifts of a type to predict left out: their atom name no type holds
