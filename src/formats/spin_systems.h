@@ -60,6 +60,9 @@ struct spin_grouping_t {
     std::map<std::string, std::vector<std::string>> out_of_range_values;  // by spin-system name: the shifts left
                                                                            // out as outside their nucleus's range,
                                                                            // "C=9999.0" (the value as written)
+    std::map<std::string, std::vector<std::string>> conflicting_values;   // by spin-system name: the values left out
+                                                                           // as a repeated atom's other value, "CA=54.20"
+                                                                           // (atom name as kept, the value as written)
 };
 
 // The name of the spin system of a chain and sequence code, unique within a
