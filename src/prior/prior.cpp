@@ -133,13 +133,8 @@ std::optional<prior_method_t> prior_method_of_key(const std::string &key) {
     return std::nullopt;
 }
 
-bool prior_method_available(prior_method_t) { return true; }
-
 prior_result_t type_probabilities(const std::vector<type_values_t> &scores, const std::array<bool, 20> &selected,
                                   const std::optional<std::array<int, 20>> &remaining, prior_method_t method) {
-    if (!prior_method_available(method))
-        throw std::invalid_argument(std::string("the prior method '") + prior_method_key(method) +
-                                    "' is not available");
     if (method != prior_method_t::none && !remaining)
         throw std::invalid_argument(std::string("the prior method '") + prior_method_key(method) +
                                     "' needs a sequence");

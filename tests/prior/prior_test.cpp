@@ -124,8 +124,6 @@ TEST(Prior, RowsWithoutScoresAndMissingSequence) {
                  std::invalid_argument);
     EXPECT_THROW(type_probabilities({row(1, 1, 1)}, first_three(), std::nullopt, prior_method_t::matching),
                  std::invalid_argument);
-    EXPECT_TRUE(prior_method_available(prior_method_t::matching));
-    EXPECT_TRUE(prior_method_available(prior_method_t::composition));
 }
 
 }  // namespace
