@@ -43,7 +43,8 @@ struct chosen_shifts_t {
 // known amino acid, only the atoms its type has among `used` (all its
 // shifts when that type is not selected); for one of unknown type, the
 // shifts whose kind of atom some type has among `used`, or whose name
-// shows no kind, less those whose plain atom name no type holds. With
+// shows no kind, less those whose plain atom name no type holds and that
+// are no atom of any amino acid; their names are kept beside them. With
 // `type_known` false (the type is predicted, even if declared and hidden)
 // the declared type decides nothing.
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,

@@ -189,19 +189,22 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
             EXPECT_EQ(as_hidden.values.c, as_unknown.values.c) << "the hidden type chose the shifts";
     }
 
-    // A plain atom name that no type holds, of a kind some type uses (an
-    // amide proton of ASN against statistics that leave it out), is left
-    // out for every type and counted; a wildcard name of that kind counts.
+    // A plain atom name that no type's statistics hold, of a kind some type
+    // uses, is left out for every type and counted when it is no atom of
+    // any amino acid (HD29); an atom that the statistics leave out (ASN
+    // HD22) counts, with its name, for the types to take it out of their
+    // own scoring; a wildcard name of that kind counts.
     const std::vector<type_statistics_t> full_used = restricted_statistics(full, [](int, const selected_atom_t &) {
         return true;
     });
     spin_system_t asparagine{"#2", "@2", "@2", ".", -1, 3, {}};
     for (const auto &[atom, nucleus, value] : std::vector<std::tuple<const char *, char, const char *>>{
-             {"H", 'H', "8.1"}, {"HD29", 'H', "7.5"}, {"H%", 'H', "7.0"}})
+             {"H", 'H', "8.1"}, {"HD29", 'H', "7.5"}, {"H%", 'H', "7.0"}, {"HD22", 'H', "7.4"}})
         asparagine.shifts.push_back({atom, nucleus, value, strtod(value, nullptr), 3});
     const chosen_shifts_t unheld = choose_shifts(asparagine, full_used, shift_ranges(full_used), false);
     EXPECT_EQ(unheld.unheld_names, 1);
-    EXPECT_EQ(unheld.values.h, (std::vector<double>{8.1, 7.0}));
+    EXPECT_EQ(unheld.values.h, (std::vector<double>{8.1, 7.0, 7.4}));
+    EXPECT_EQ(unheld.names.h, (std::vector<std::string>{"H", "H%", "HD22"}));
 }
 
 TEST(ResiduesLeft, AssignedResiduesUseUpTheirTypeAndMisfitsAreNamed) {
