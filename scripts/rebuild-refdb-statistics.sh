@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Rebuilds the default statistics and atom selections of data/
 # (stats_refdb_backbone.txt, atoms_refdb_backbone.txt, stats_refdb_full.txt,
-# atoms_refdb_full.txt) from the RefDB entries of data/refdb with
+# atoms_refdb_full.txt, and the statistics per secondary-structure class
+# stats_refdb_SET_CLASS.txt, CLASS helix, sheet, coil) from the RefDB entries of data/refdb with
 # kestrin-stats, by the recipe of scripts/refdb-recipe.sh, into OUTDIR, then
 # compares each file byte for byte with data/'s:
 #
@@ -36,12 +37,13 @@ tar -xJf "$root/data/refdb/refdb_entries.tar.xz" -C "$work" refdb_nmrstar2
 cd "$work"
 refdb_entries "$root/data/refdb/INDEX.tsv" | awk '$4 != "yes" { print $1 }' >entries
 refdb_statistics "$stats" "$work" entries "$refdb_left_out_backbone" "$refdb_left_out_full"
+refdb_class_statistics "$stats" "$work" entries
 cat summary_refdb_backbone.txt summary_refdb_full.txt
 
 status=0
 for set in backbone full; do
-  for kind in stats atoms; do
-    file=${kind}_refdb_$set.txt
+  for file in stats_refdb_$set.txt atoms_refdb_$set.txt stats_refdb_${set}_helix.txt stats_refdb_${set}_sheet.txt \
+    stats_refdb_${set}_coil.txt; do
     if [ "$out" != "$root/data" ] && cmp -s "$work/$file" "$root/data/$file"; then
       echo "$file: the same as data/$file"
     elif [ "$out" != "$root/data" ]; then
@@ -51,5 +53,5 @@ for set in backbone full; do
     cp "$work/$file" "$out/$file"
   done
 done
-[ "$out" != "$root/data" ] || echo "wrote the four files into data/"
+[ "$out" != "$root/data" ] || echo "wrote the ten files into data/"
 exit $status

@@ -55,6 +55,23 @@ refdb_statistics() {
   done
 }
 
+# The statistics per secondary-structure class of each set, for the atoms
+# of the set's selection that refdb_statistics wrote into OUTDIR:
+#   refdb_class_statistics KESTRIN_STATS OUTDIR LIST [SETS [OUTLIER_SD]]
+# writes OUTDIR/stats_refdb_SET_CLASS.txt, CLASS helix, sheet and coil
+# (kestrin-stats --class: the residues of that class by the chemical-shift
+# index of their own entry).
+refdb_class_statistics() {
+  _stats=$1 _out=$2 _list=$3 _outlier=${5:-$refdb_outlier_sd}
+  for _set in ${4:-backbone full}; do
+    for _class in helix sheet coil; do
+      "$_stats" -af "$_out/atoms_refdb_$_set.txt" --outlier-sd "$_outlier" --class "$_class" "@$_list" \
+        >"$_out/stats_refdb_${_set}_$_class.txt" 2>"$_out/summary_refdb_${_set}_$_class.txt" ||
+        { cat "$_out/summary_refdb_${_set}_$_class.txt" >&2; return 1; }
+    done
+  done
+}
+
 # The RefDB entries of the index (data/refdb/INDEX.tsv), one line each:
 # file, BMRB id, fold (the 95 % sequence cluster modulo 5, so that no
 # cluster is on both sides of a fold), "yes" when the entry is the same

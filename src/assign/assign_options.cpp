@@ -31,6 +31,12 @@ const char *const usage_text =
     "  --prior METHOD     none, composition or matching (default)\n"
     "  --sequence FILE    the sequence (FASTA or one-letter text) instead of\n"
     "                     the one FILE holds\n"
+    "  --classes STEM     score each type as a mixture of the statistics per\n"
+    "                     secondary-structure class STEM_helix.txt,\n"
+    "                     STEM_sheet.txt and STEM_coil.txt (for the atoms of\n"
+    "                     -af), weighted by the type's residues in each;\n"
+    "                     default: the installed ones with the installed\n"
+    "                     statistics; none: the one statistics file\n"
     "  --hide-types       predict every spin system, assigned ones too\n"
     "  --list NAME        read the shift list NAME (its save-frame name, or its\n"
     "                     number counted from 1)\n"
@@ -90,7 +96,7 @@ int threads_of(const std::string &value) {
 }
 
 bool takes_value(const std::string &name) {
-    for (const char *option : {"--model", "--atoms", "--prior", "--sequence", "--list", "--format", "--table", "--nef",
+    for (const char *option : {"--model", "--atoms", "--prior", "--sequence", "--classes", "--list", "--format", "--table", "--nef",
                                "--plot", "--threads"})
         if (name == option) return true;
     return false;
@@ -145,6 +151,12 @@ assign_options_t parse_assign_options(int argc, char **argv) {
             options.prior = *method;
         } else if (name == "--sequence") {
             options.sequence_file = option_value(argc, argv, i, name, inline_value);
+        } else if (name == "--classes") {
+            const std::string stem = option_value(argc, argv, i, name, inline_value);
+            options.classes = stem == "none"      ? classes_rule_t::none
+                              : stem == "default" ? classes_rule_t::installed
+                                                  : classes_rule_t::stem;
+            options.classes_stem = stem;
         } else if (arg == "--hide-types") {
             options.hide_types = true;
         } else if (name == "--list") {

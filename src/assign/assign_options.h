@@ -17,6 +17,14 @@ enum class atoms_rule_t {
     file,      // the atoms of an atom selection file, out of the statistics' selection
 };
 
+// Whether each type is scored as a mixture over statistics per
+// secondary-structure class.
+enum class classes_rule_t {
+    installed,  // the installed ones, when the installed statistics are used (no -sf)
+    none,       // one statistics file
+    stem,       // the files of a stem
+};
+
 struct assign_options_t {
     std::string input;                          // the shift file; "-" for standard input
     std::optional<std::string> stats_file;      // -sf; absent for the default statistics
@@ -26,6 +34,9 @@ struct assign_options_t {
     std::string atoms_rule_file;                // --atoms FILE: that file
     prior_method_t prior = prior_method_t::matching;  // --prior (matching: best on held-out proteins)
     std::optional<std::string> sequence_file;   // --sequence: FASTA or one-letter text
+    classes_rule_t classes = classes_rule_t::installed;  // --classes default|none|STEM
+    std::string classes_stem;                   // --classes STEM: the statistics STEM_helix.txt, STEM_sheet.txt,
+                                                // STEM_coil.txt to mix each type's score over
     bool hide_types = false;                    // --hide-types: predict every spin system
     std::optional<std::string> list;            // --list: shift list by save-frame name or number
     std::optional<shift_format_t> format;       // --format: the input's format; absent to recognise it

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <numeric>
+#include <set>
 
 #include "assign/assign_error.h"
 #include "assign/assign_outputs.h"
@@ -26,6 +27,7 @@
 #include "formats/reading_summary.h"
 #include "observe/observed_atoms.h"
 #include "output/output_file.h"
+#include "secondary/structure_classes.h"
 
 namespace {
 
@@ -140,6 +142,36 @@ std::vector<type_statistics_t> atoms_taking_part(const assign_options_t &options
 
 // Ranks, the top type, the observed shares and the flags of a spin system
 // whose probabilities are known.
+// The stem of the statistics per class to mix the scores over; none to
+// score with the one statistics file.
+std::optional<std::string> classes_of_run(const assign_options_t &options) {
+    switch (options.classes) {
+    case classes_rule_t::none: return std::nullopt;
+    case classes_rule_t::stem: return options.classes_stem;
+    case classes_rule_t::installed: break;
+    }
+    if (options.stats_file) return std::nullopt;
+    const std::string helix = installed_default((std::string(default_classes_stem) + "_helix.txt").c_str());
+    return helix.substr(0, helix.size() - std::string("_helix.txt").size());
+}
+
+// The statistics per class, each restricted to the atoms that take part.
+class_statistics_t class_statistics_taking_part(const std::string &stem, const std::string &atoms_file,
+                                                const std::vector<type_statistics_t> &used, model_t model) {
+    class_statistics_t classes = read_class_statistics(stem, atoms_file);
+    std::array<std::set<std::pair<std::string, char>>, 20> taking_part;
+    for (const type_statistics_t &type : used)
+        for (const selected_atom_t &atom : type.atoms) taking_part[type.amino_acid].insert({atom.name, atom.nucleus});
+    for (std::size_t c = 0; c < classes.types.size(); c++) {
+        classes.types[c] = restricted_statistics(classes.types[c], [&](int amino_acid, const selected_atom_t &atom) {
+            return taking_part[amino_acid].count({atom.name, atom.nucleus}) > 0;
+        });
+        if (is_dependent_model(model))
+            check_covariances(classes.types[c], stem + "_" + structure_class_key(structure_classes[c]) + ".txt");
+    }
+    return classes;
+}
+
 // The values the reading kept aside for the spin system.
 std::vector<std::string> values_of(const std::map<std::string, std::vector<std::string>> &by_name,
                                    const spin_system_t &system) {
@@ -339,8 +371,20 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
                            plural(impossible, "impossible value (flagged impossible_value)",
                                   "impossible values (flagged impossible_value)"));
     const int threads = options.threads > 0 ? options.threads : available_processors();
-    std::vector<type_values_t> scores = score_spin_systems(values, used, options.model, threads);
-    rescore_unmodelled_atoms(scores, values, names, used, options.model, threads);
+    std::vector<type_values_t> scores;
+    const std::optional<std::string> classes_stem = classes_of_run(options);
+    if (classes_stem) {
+        const class_statistics_t classes = class_statistics_taking_part(*classes_stem, atoms_file, used,
+                                                                        options.model);
+        run.statistics += options.classes == classes_rule_t::installed
+                              ? std::string(" mixed by class with ") + default_classes_stem +
+                                    "_{helix,sheet,coil}.txt (installed default)"
+                              : " mixed by class with " + shown_name(*classes_stem) + "_{helix,sheet,coil}.txt";
+        scores = score_class_mixture(values, names, classes.types, classes.share, options.model, threads);
+    } else {
+        scores = score_spin_systems(values, used, options.model, threads);
+        rescore_unmodelled_atoms(scores, values, names, used, options.model, threads);
+    }
 
     // Probabilities: the spin systems to predict with the prior, the
     // assigned ones by their scores alone.

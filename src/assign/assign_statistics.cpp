@@ -12,6 +12,7 @@
 #include "input/failure.h"
 #include "input/readers.h"
 #include "input/text_lines.h"
+#include "secondary/structure_classes.h"
 
 namespace {
 
@@ -146,4 +147,43 @@ int atom_count(const std::vector<type_statistics_t> &types) {
     int count = 0;
     for (const type_statistics_t &type : types) count += type.stats.atom_num;
     return count;
+}
+
+namespace {
+
+// The residues each type of a statistics file is described from: n_res of
+// its first line ("ALA H H n_obs min max mean sd n_res miss_pct").
+std::array<double, 20> residues_per_type(const std::string &stats_file) {
+    std::array<double, 20> residues{};
+    std::array<bool, 20> seen{};
+    for (const std::string &line : lines_of(text_of_file(stats_file, "the statistics file"))) {
+        char code[8];
+        double n_res = 0.0;
+        if (line.empty() || line[0] == '#') continue;
+        if (std::sscanf(line.c_str(), "%7s %*s %*s %*s %*s %*s %*s %*s %lf", code, &n_res) != 2) continue;
+        const int a = amino_acid_of_code(code);
+        if (a >= 0 && !seen[a] && n_res >= 0.0) {
+            residues[a] = n_res;
+            seen[a] = true;
+        }
+    }
+    return residues;
+}
+
+}  // namespace
+
+class_statistics_t read_class_statistics(const std::string &stem, const std::string &atoms_file) {
+    class_statistics_t classes;
+    classes.stem = stem;
+    std::array<std::array<double, 20>, 3> residues;
+    for (std::size_t c = 0; c < 3; c++) {
+        const std::string file = stem + "_" + structure_class_key(structure_classes[c]) + ".txt";
+        classes.types[c] = read_type_statistics(file, atoms_file);
+        residues[c] = residues_per_type(file);
+    }
+    for (int a = 0; a < 20; a++) {
+        const double total = residues[0][a] + residues[1][a] + residues[2][a];
+        for (std::size_t c = 0; c < 3; c++) classes.share[a][c] = total > 0.0 ? residues[c][a] / total : 0.0;
+    }
+    return classes;
 }

@@ -4,6 +4,7 @@
 // wrong.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,14 @@ void check_covariances(const std::vector<type_statistics_t> &types, const std::s
 
 // Atoms in all types.
 int atom_count(const std::vector<type_statistics_t> &types);
+
+// Statistics per secondary-structure class (helix, sheet, coil: the files
+// STEM_helix.txt, STEM_sheet.txt and STEM_coil.txt, each for the same atom
+// selection), and each type's share of its residues in each class: the
+// residues (n_res) each file describes the type from, over the three.
+struct class_statistics_t {
+    std::array<std::vector<type_statistics_t>, 3> types;  // in the order of structure_classes
+    std::array<std::array<double, 3>, 20> share{};        // [amino acid][class]; 0 for a type none describes
+    std::string stem;                                     // as named
+};
+class_statistics_t read_class_statistics(const std::string &stem, const std::string &atoms_file);

@@ -98,3 +98,19 @@ void rescore_unmodelled_atoms(std::vector<type_values_t> &scores, const std::vec
             scores[rows[r]][type.amino_acid] = again[r][type.amino_acid] * density[r];
     }
 }
+
+std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t> &systems,
+                                               const std::vector<shift_names_t> &names,
+                                               const std::array<std::vector<type_statistics_t>, 3> &classes,
+                                               const std::array<std::array<double, 3>, 20> &share, model_t model,
+                                               int threads) {
+    std::vector<type_values_t> mixture(systems.size(), type_values_t{});
+    for (std::size_t c = 0; c < classes.size(); c++) {
+        std::vector<type_values_t> scores = score_spin_systems(systems, classes[c], model, threads);
+        rescore_unmodelled_atoms(scores, systems, names, classes[c], model, threads);
+        for (std::size_t s = 0; s < systems.size(); s++)
+            for (const type_statistics_t &type : classes[c])
+                mixture[s][type.amino_acid] += share[type.amino_acid][c] * scores[s][type.amino_acid];
+    }
+    return mixture;
+}

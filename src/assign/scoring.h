@@ -3,6 +3,7 @@
 // of the four models, on threads.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,3 +37,14 @@ std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> 
 void rescore_unmodelled_atoms(std::vector<type_values_t> &scores, const std::vector<shift_values_t> &systems,
                               const std::vector<shift_names_t> &names, const std::vector<type_statistics_t> &types,
                               model_t model, int threads);
+
+// The score of each type as a mixture over secondary-structure classes,
+//     s(t) = sum_c w(t, c) s_c(t),
+// s_c the score under the class's statistics (with the shifts of atoms a
+// class's type leaves out handled as in rescore_unmodelled_atoms), w(t, c)
+// the type's share of its residues in class c.
+std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t> &systems,
+                                               const std::vector<shift_names_t> &names,
+                                               const std::array<std::vector<type_statistics_t>, 3> &classes,
+                                               const std::array<std::array<double, 3>, 20> &share, model_t model,
+                                               int threads);

@@ -21,6 +21,7 @@ bool is_regular_file(const std::string &path) {
 const char *const default_data_folder = "../share/kestrin";
 const char *const default_statistics_name = default_full_statistics.statistics;
 const char *const default_atoms_name = default_full_statistics.atoms;
+const char *const default_classes_stem = default_full_classes.stem;
 
 std::optional<std::string> running_program_folder() {
     std::vector<char> buffer(4096);

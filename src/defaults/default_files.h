@@ -16,6 +16,9 @@ extern const char *const default_data_folder;
 // -af are given, by their names in the default data folder.
 extern const char *const default_statistics_name;
 extern const char *const default_atoms_name;
+// The stem of the default statistics per secondary-structure class, for the
+// default atom selection (STEM_helix.txt, STEM_sheet.txt, STEM_coil.txt).
+extern const char *const default_classes_stem;
 
 // The folder of the running program (from /proc/self/exe); none when the
 // system does not say.

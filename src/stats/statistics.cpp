@@ -98,6 +98,29 @@ long gathered_residues(const gathered_shifts_t &gathered) {
     return total;
 }
 
+namespace {
+
+// The moments of an atom: from its own shifts, or, with too few of them and
+// a pooled superset of the residues at hand, the pooled shifts' mean, sd,
+// smallest and largest with the atom's own count of shifts (its missing
+// rate stays its own).
+atom_moments_t moments_of_atom(int amino_acid, const atom_observations_t &atom, const stats_settings_t &settings,
+                               const std::string &label) {
+    const long own = static_cast<long>(atom.observations.size());
+    if (settings.pooled == nullptr || own >= settings.pooled_below)
+        return atom_moments(atom.observations, settings.outlier_sd, label);
+    for (const atom_observations_t &pooled : settings.pooled->atoms[amino_acid])
+        if (pooled.name == atom.name && pooled.nucleus == atom.nucleus) {
+            atom_moments_t m = atom_moments(pooled.observations, settings.outlier_sd, label);
+            m.n_obs = own;
+            m.outliers = 0;  // counted where the pooled residues are described
+            return m;
+        }
+    return atom_moments(atom.observations, settings.outlier_sd, label);
+}
+
+}  // namespace
+
 statistics_t compute_statistics(const gathered_shifts_t &gathered, const stats_settings_t &settings,
                                 const reference_means_t *reference) {
     statistics_t statistics{gathered.entries, gathered_residues(gathered), {}};
@@ -109,7 +132,7 @@ statistics_t compute_statistics(const gathered_shifts_t &gathered, const stats_s
         std::vector<double> sds;
         for (const atom_observations_t &atom : atoms) {
             const std::string label = std::string(AA3[a]) + " " + atom.name;
-            const atom_moments_t m = atom_moments(atom.observations, settings.outlier_sd, label);
+            const atom_moments_t m = moments_of_atom(a, atom, settings, label);
             described_atom_t described{atom.name, atom.nucleus, m, m.mean, m.sd,
                                        missing_percent(block.residues, m.n_obs)};
             if (reference != nullptr) {

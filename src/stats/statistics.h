@@ -17,6 +17,10 @@ struct stats_settings_t {
     const atom_selection_t *selection = nullptr;  // the atoms to describe; null: those observed often enough
     long min_observations = 20;                   // without a selection: fewest shifts an atom needs to be described
     double outlier_sd = 5.0;                      // outlier window, in first-pass standard deviations
+    const struct gathered_shifts_t *pooled = nullptr;  // a superset of the residues (every class of them):
+                                                       // an atom with fewer than pooled_below shifts here
+                                                       // takes its mean and sd from these
+    long pooled_below = 20;
 };
 
 // The shifts of the entries read so far, per amino acid in AA3 order.

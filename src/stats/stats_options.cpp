@@ -33,6 +33,9 @@ const char *const usage_text =
     "                        table comp_id,atom_id,count,min,max,avg,std such\n"
     "                        as BMRB's archive-wide statistics\n"
     "  --atoms-out FILE      also write the matching atom selection to FILE\n"
+    "  --class C             only the residues of the secondary-structure class\n"
+    "                        C (helix, sheet or coil), estimated from each\n"
+    "                        entry's own shifts by a chemical-shift index\n"
     "  -h, --help            print this help and exit\n"
     "  -v, --version         print the version and exit\n"
     "\n"
@@ -41,7 +44,7 @@ const char *const usage_text =
     "  kestrin -cspd -sf stats.txt -af atoms.txt < spins.xml\n";
 
 const program_words_t program_words{usage_text, "This is kestrin-stats release number " KESTRIN_VERSION "\n", "Error: ",
-                                    {"--min-observations", "--outlier-sd", "--means", "--atoms-out"}};
+                                    {"--min-observations", "--outlier-sd", "--means", "--atoms-out", "--class"}};
 
 long min_observations_of(const command_line_t &line, const std::string &text) {
     constexpr long largest = 1000000000;
@@ -83,6 +86,11 @@ stats_options_t parse_stats_options(int argc, char **argv) {
             options.means_file = line.value();
         } else if (name == "--atoms-out") {
             options.atoms_out = line.value();
+        } else if (name == "--class") {
+            const std::string key = line.value();
+            options.structure_class = structure_class_of_key(key);
+            if (!options.structure_class)
+                line.usage_error("--class takes helix, sheet or coil, not '" + key + "'.");
         } else {
             line.unknown_option();
         }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "secondary/structure_classes.h"
+
 struct stats_options_t {
     std::vector<std::string> inputs;        // entries as named: files, "-" for standard input, "@LIST"
     std::optional<std::string> atoms_file;  // -af: describe the atoms of this selection
@@ -15,6 +17,7 @@ struct stats_options_t {
     double outlier_sd = 5.0;                // --outlier-sd: outlier window in first-pass sds
     std::optional<std::string> means_file;  // --means: table of archive means and sds
     std::optional<std::string> atoms_out;   // --atoms-out: where to write the atom selection
+    std::optional<structure_class_t> structure_class;  // --class: only the residues of this class
 };
 
 // Reads the arguments, or ends the run: help and version with status 0, a

@@ -131,6 +131,9 @@ std::string statistics_title(const stats_options_t &options, const statistics_t 
                                       ", correlations and missing rates from " + source
                                 : " from " + source;
     title += std::string("; ") + rules;
+    if (options.structure_class)
+        title += std::string(", only residues of class ") + structure_class_key(*options.structure_class) +
+                 " by the chemical-shift index (an atom with fewer than 20 shifts in it: mean and sd of every class)";
     if (!options.atoms_file) title += ", atoms with at least " + std::to_string(options.min_observations) + " shifts";
     return title;
 }
@@ -142,6 +145,16 @@ std::string selection_description(const stats_options_t &options, const statisti
                                : options.backbone ? "backbone atom selection" : "full atom selection") +
            (types == 20 ? "; all 20 amino acids" : "; " + std::to_string(types) + " amino acids") +
            "; H, then C, then N";
+}
+
+// The spin systems of an entry whose class is the one asked for.
+std::vector<spin_system_t> of_class(const std::vector<spin_system_t> &systems, const class_reference_t &reference,
+                                    structure_class_t wanted) {
+    const std::vector<std::optional<structure_class_t>> classes = residue_classes(systems, reference);
+    std::vector<spin_system_t> kept;
+    for (std::size_t s = 0; s < systems.size(); s++)
+        if (classes[s] == wanted) kept.push_back(systems[s]);
+    return kept;
 }
 
 int build(const stats_options_t &options) {
@@ -181,16 +194,33 @@ int build(const stats_options_t &options) {
             if (listed.empty()) throw format_error(0, "the list names no entry");
             entries.insert(entries.end(), listed.begin(), listed.end());
         }
-        gathered_shifts_t gathered;
+        // Every entry is read before any is gathered: a class's residues are
+        // told by the reference shifts of all the entries.
+        std::vector<std::vector<spin_system_t>> entry_systems;
         left_out_t left_out;
+        class_reference_builder_t reference_shifts;
         for (const std::string &entry : entries) {
             current = shown_name(entry);
             const shift_file_t file = read_shift_file(read_file_text(entry));
             const std::optional<std::size_t> list = first_protein_list(file);
             if (!list) throw format_error(0, "no shift list holds any of the 20 amino acids");
-            const spin_grouping_t grouping = group_spin_systems(file.lists[*list], file.format);
-            gather_entry(gathered, grouping.systems, settings);
+            spin_grouping_t grouping = group_spin_systems(file.lists[*list], file.format);
             add_left_out(left_out, grouping.left_out);
+            if (options.structure_class) reference_shifts.add(grouping.systems);
+            entry_systems.push_back(std::move(grouping.systems));
+        }
+        gathered_shifts_t gathered, pooled;
+        const class_reference_t class_reference = reference_shifts.reference();
+        if (options.structure_class) {
+            for (const std::vector<spin_system_t> &systems : entry_systems) gather_entry(pooled, systems, settings);
+            settings.pooled = &pooled;
+        }
+        for (std::size_t e = 0; e < entries.size(); e++) {
+            current = shown_name(entries[e]);
+            gather_entry(gathered, options.structure_class
+                                       ? of_class(entry_systems[e], class_reference, *options.structure_class)
+                                       : entry_systems[e],
+                         settings);
         }
         current.clear();
 
