@@ -32,6 +32,8 @@ const char *const usage_text =
     "  --sequence FILE    the sequence (FASTA or one-letter text) instead of\n"
     "                     the one FILE holds\n"
     "  --hide-types       predict every spin system, assigned ones too\n"
+    "  --place WHEN       auto (default): place the spin systems to predict in\n"
+    "                     the sequence when there is one; none: do not\n"
     "  --list NAME        read the shift list NAME (its save-frame name, or its\n"
     "                     number counted from 1)\n"
     "  --format FORMAT    read FILE as nef, nmrstar, nmrstar2, sparky or talos\n"
@@ -90,7 +92,7 @@ int threads_of(const std::string &value) {
 }
 
 bool takes_value(const std::string &name) {
-    for (const char *option : {"--model", "--atoms", "--prior", "--sequence", "--list", "--format", "--table", "--nef",
+    for (const char *option : {"--model", "--atoms", "--prior", "--place", "--sequence", "--list", "--format", "--table", "--nef",
                                "--plot", "--threads"})
         if (name == option) return true;
     return false;
@@ -147,6 +149,10 @@ assign_options_t parse_assign_options(int argc, char **argv) {
             options.prior = *method;
         } else if (name == "--sequence") {
             options.sequence_file = option_value(argc, argv, i, name, inline_value);
+        } else if (name == "--place") {
+            const std::string when = option_value(argc, argv, i, name, inline_value);
+            if (when != "auto" && when != "none") usage_error("unknown --place '" + when + "' (choose auto or none).");
+            options.place = when == "auto";
         } else if (arg == "--hide-types") {
             options.hide_types = true;
         } else if (name == "--list") {

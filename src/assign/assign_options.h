@@ -27,6 +27,7 @@ struct assign_options_t {
     prior_method_t prior = prior_method_t::matching;  // --prior (matching: best on held-out proteins)
     std::optional<std::string> sequence_file;   // --sequence: FASTA or one-letter text
     bool hide_types = false;                    // --hide-types: predict every spin system
+    bool place = true;                          // --place auto (placed when there is a sequence) or none
     std::optional<std::string> list;            // --list: shift list by save-frame name or number
     std::optional<shift_format_t> format;       // --format: the input's format; absent to recognise it
     std::optional<std::string> table_file;      // --table; "-" is standard output

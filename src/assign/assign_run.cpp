@@ -16,6 +16,7 @@
 #include "assign/assign_statistics.h"
 #include "assign/flags.h"
 #include "assign/nef_output.h"
+#include "assign/placement_run.h"
 #include "assign/residues_left.h"
 #include "assign/shift_choice.h"
 #include "defaults/default_files.h"
@@ -329,6 +330,7 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         settle(spin, used, run, chosen[s].values, impossible);
     }
     note_flags(run, messages);
+    if (options.place) place_run(run, grouping.connected, types, threads, messages);
     return run;
 }
 
