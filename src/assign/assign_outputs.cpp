@@ -71,16 +71,28 @@ std::string summary_text(const run_result_t &run) {
     text += "# sequence: " + (run.sequence ? run.sequence_note : std::string("none")) + "\n";
     text += "# spin systems: " + std::to_string(run.spins.size()) + " (" + std::to_string(to_predict) +
             " to predict, " + std::to_string(run.spins.size() - to_predict) + " assigned)\n";
+    if (run.placement) text += "# placement: " + run.placement_note + "\n";
 
     std::vector<std::vector<std::string>> rows;
     for (const spin_result_t &spin : run.spins) {
         const bool declared = spin.declared >= 0;
         const int rank = declared ? spin.rank[spin.declared] : 0;
         rows.push_back({summary_field(spin.system.label), declared ? AA3[spin.declared] : "-",
-                        rank > 0 ? std::to_string(rank) : "-", top_types(run, spin),
-                        summary_field(joined_flags(spin.flags))});
+                        rank > 0 ? std::to_string(rank) : "-", top_types(run, spin)});
+        if (run.placement) {
+            const bool placed = !spin.position.empty();
+            rows.back().push_back(placed ? summary_field(spin.position) : "-");
+            rows.back().push_back(placed || !spin.runner_up.empty() ? formatted("%.2f", spin.position_probability)
+                                                                     : "-");
+            rows.back().push_back(spin.runner_up.empty() ? "-"
+                                                         : summary_field(spin.runner_up) + ":" +
+                                                               formatted("%.2f", spin.runner_up_probability));
+        }
+        rows.back().push_back(summary_field(joined_flags(spin.flags)));
     }
-    const std::vector<std::string> heading = {"# name", "declared", "rank", "types", "flags"};
+    std::vector<std::string> heading = {"# name", "declared", "rank", "types"};
+    if (run.placement) heading.insert(heading.end(), {"position", "p_position", "runner_up"});
+    heading.push_back("flags");
     std::vector<std::size_t> width(heading.size());
     for (std::size_t c = 0; c < heading.size(); c++) {
         width[c] = heading[c].size();
@@ -99,12 +111,20 @@ std::string summary_text(const run_result_t &run) {
 
 std::string table_text(const run_result_t &run) {
     std::string text = "name\tchain\tsequence_code\tdeclared\ttype\tscore\tprior\tprobability\trank\tflags\t"
-                       "observed_share\n";
+                       "observed_share";
+    text += run.placement ? "\tposition\tposition_probability\trunner_up\tposition_class\n" : "\n";
     for (const spin_result_t &spin : run.spins) {
         const std::string head = table_field(spin.system.label) + "\t" + table_field(spin.system.chain) + "\t" +
                                  table_field(spin.system.sequence_code) + "\t" +
                                  (spin.declared >= 0 ? AA3[spin.declared] : "") + "\t";
         const std::string flags = table_field(joined_flags(spin.flags));
+        std::string place;
+        if (run.placement) {
+            const bool known = !spin.position.empty() || !spin.runner_up.empty();
+            place = "\t" + table_field(spin.position) + "\t" +
+                    (known ? formatted("%.4f", spin.position_probability) : "") + "\t" + table_field(spin.runner_up) +
+                    "\t" + spin.position_class;
+        }
         for (int t : ranked_types(run, spin)) {
             text += head + AA3[t] + "\t";
             text += (spin.scored ? formatted("%.17g", spin.score[t]) : "") + "\t";
@@ -112,7 +132,7 @@ std::string table_text(const run_result_t &run) {
             text += (spin.top >= 0 ? formatted("%.6f", spin.probability[t]) : "") + "\t";
             text += (spin.rank[t] > 0 ? std::to_string(spin.rank[t]) : "") + "\t";
             text += flags + "\t";
-            text += (std::isnan(spin.observed_share[t]) ? "" : formatted("%.3f", spin.observed_share[t])) + "\n";
+            text += (std::isnan(spin.observed_share[t]) ? "" : formatted("%.3f", spin.observed_share[t])) + place + "\n";
         }
     }
     return text;

@@ -30,6 +30,8 @@ struct spin_result_t {
     int top = -1;                         // AA3 index of the top type; -1 when none
     std::vector<std::string> flags;       // flag tokens
     std::string position;                 // where the placement puts it ("A.27"); empty when not placed
+    std::string position_chain;           // that residue's chain and sequence code as the sequence writes them
+    std::string position_code;
     double position_probability = 0.0;    // the probability of that position (of being left out when not placed)
     std::string runner_up;                // the next most probable position, "left out", or empty for none
     double runner_up_probability = 0.0;   // its probability

@@ -143,7 +143,13 @@ void place_run(run_result_t &run, const std::vector<connected_stretch_t> &connec
         spin_result_t &spin = run.spins[spin_of_system[k]];
         const placed_t &where = result.placed[k];
         spin.place_fixed = problem.systems[k].fixed >= 0;
-        if (where.position >= 0) spin.position = position_name(residues[where.position], where.position, run.format);
+        if (where.position >= 0) {
+            const sequence_residue_t &residue = residues[where.position];
+            spin.position = position_name(residue, where.position, run.format);
+            spin.position_chain = residue.chain;
+            spin.position_code =
+                residue.sequence_code.empty() ? std::to_string(where.position + 1) : residue.sequence_code;
+        }
         spin.position_probability = where.probability;
         if (where.runner_up >= 0)
             spin.runner_up = position_name(residues[where.runner_up], where.runner_up, run.format);

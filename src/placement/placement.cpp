@@ -47,6 +47,7 @@ constexpr double wrong_link_share = 0.05;   // a link's shift that belongs to an
 constexpr double type_floor = 0.01;         // P' = (1 - floor) P + floor / 20
 constexpr double left_out_score = -3.0;     // a spin system left out, against one placed at a random position
 constexpr int longest_segment = 8;          // segments moved at once, beside whole stretches
+constexpr int searches = 3;                 // annealing runs from the linear assignment's start
 
 // Reliability classes of the sampled probability (measured by
 // scripts/placement-simulate.sh: the share right of each class).
@@ -116,6 +117,8 @@ public:
             }
         for (int s = 0; s < n; s++)
             if (first_[s] < 0) first_[s] = s;
+        longest_ = longest_segment;
+        for (int length : length_) longest_ = std::max(longest_, length);
         unary_.assign(static_cast<std::size_t>(n) * positions_, 0.0);
         for (int s = 0; s < n; s++)
             for (int p = 0; p < positions_; p++) unary_[s * positions_ + p] = unary(problem.systems[s], p);
@@ -127,32 +130,40 @@ public:
 
     placement_result_t run() {
         start();
+        const std::vector<int> started = at_;
         best_ = at_;
         best_energy_ = energy();
         const long moves = std::max<long>(1, slots_);
         const double hot = 3.0, cold = 0.1;
-        for (long sweep = 0; sweep < settings_.annealing_sweeps; sweep++) {
-            const double t = settings_.annealing_sweeps > 1
-                                 ? hot * std::pow(cold / hot, static_cast<double>(sweep) / (settings_.annealing_sweeps - 1))
-                                 : cold;
-            for (long m = 0; m < moves; m++) step(t);
+        for (int search = 0; search < searches; search++) {
+            restore(started);
+            for (long sweep = 0; sweep < settings_.annealing_sweeps; sweep++) {
+                const double t = settings_.annealing_sweeps > 1
+                                     ? hot * std::pow(cold / hot, static_cast<double>(sweep) /
+                                                                      (settings_.annealing_sweeps - 1))
+                                     : cold;
+                for (long m = 0; m < moves; m++) step(t);
+            }
         }
         restore(best_);
-        for (int pass = 0; pass < 20; pass++) {
-            const double before = energy_now_;
-            for (long m = 0; m < 4 * moves; m++) step(0.0);
-            if (!(energy_now_ > before + 1e-9)) break;
-        }
-        keep_if_best();
-        restore(best_);
-        // Sampling at temperature 1 from the best placement.
+        improve(moves);
+        // Sampling at temperature 1 from the best placement; when it finds a
+        // better one, the best is improved and sampled again.
         const int n = static_cast<int>(problem_.systems.size());
         std::vector<std::map<int, long>> seen(n);
         long samples = 0;
-        for (long sweep = 0; sweep < settings_.sampling_sweeps; sweep++) {
-            for (long m = 0; m < moves; m++) step(1.0);
-            for (int s : movable_) seen[s][slot_of_[s] < positions_ ? slot_of_[s] : -1]++;
-            samples++;
+        for (int round = 0; round < 3; round++) {
+            for (auto &counts : seen) counts.clear();
+            samples = 0;
+            const double found = best_energy_;
+            for (long sweep = 0; sweep < settings_.sampling_sweeps; sweep++) {
+                for (long m = 0; m < moves; m++) step(1.0);
+                for (int s : movable_) seen[s][slot_of_[s] < positions_ ? slot_of_[s] : -1]++;
+                samples++;
+            }
+            restore(best_);
+            if (!(best_energy_ > found + 1e-9)) break;
+            improve(moves);
         }
         restore(best_);
 
@@ -182,6 +193,17 @@ public:
     }
 
 private:
+    // Only improvements, until a pass of four sweeps finds none.
+    void improve(long moves) {
+        for (int pass = 0; pass < 20; pass++) {
+            const double before = energy_now_;
+            for (long m = 0; m < 4 * moves; m++) step(0.0);
+            if (!(energy_now_ > before + 1e-9)) break;
+        }
+        keep_if_best();
+        restore(best_);
+    }
+
     double unary(const placement_system_t &system, int p) const {
         const int type = problem_.residues[p];
         if (type < 0) return 0.0;
@@ -213,9 +235,10 @@ private:
     }
 
     // The energy terms that the slots touch: their own and their links.
-    double local(const std::vector<int> &slots) const {
+    double local(const std::vector<int> &slots) {
         double total = 0.0;
-        std::vector<int> pairs;
+        std::vector<int> &pairs = pairs_;
+        pairs.clear();
         for (int q : slots) {
             if (at_[q] >= 0) total += unary_at(at_[q], q);
             pairs.push_back(q);
@@ -251,8 +274,10 @@ private:
 
     // One proposal: two disjoint segments swapped, or one turned by a place.
     void step(double temperature) {
-        const int longest = std::max(longest_segment, *std::max_element(length_.begin(), length_.end()));
-        std::vector<int> slots, moved;
+        const int longest = longest_;
+        std::vector<int> &slots = slots_moved_, &moved = moved_;
+        slots.clear();
+        moved.clear();
         if (draw(2) == 0) {
             const int length = draw(2) == 0 ? 1 : 1 + static_cast<int>(draw(longest));
             if (2 * length > slots_) return;
@@ -281,7 +306,8 @@ private:
         }
         if (!any) return;
         const double before = local(slots);
-        std::vector<int> old(slots.size());
+        std::vector<int> &old = old_;
+        old.resize(slots.size());
         for (std::size_t i = 0; i < slots.size(); i++) old[i] = at_[slots[i]];
         put(slots, moved);
         if (!stretches_whole(slots)) {
@@ -291,7 +317,7 @@ private:
         const double change = local(slots) - before;
         if (change >= 0.0 || (temperature > 0.0 && uniform() < std::exp(change / temperature))) {
             energy_now_ += change;
-            if (temperature < 1.0) keep_if_best();
+            if (change > 0.0) keep_if_best();
             return;
         }
         put(slots, old);
@@ -399,6 +425,7 @@ private:
     placement_settings_t settings_;
     std::mt19937_64 random_;
     int positions_ = 0, slots_ = 0;
+    int longest_ = longest_segment;  // the longest segment a move takes
     std::vector<int> movable_;
     std::vector<int> at_, slot_of_;    // slot → spin system (-1 empty); spin system → slot
     std::vector<char> locked_;         // a slot no move takes: a fixed spin system's, a residue of no type
@@ -406,6 +433,7 @@ private:
     std::vector<double> unary_;        // spin system × position
     std::vector<double> link_;         // spin system before × spin system after
     std::vector<int> best_;
+    std::vector<int> pairs_, slots_moved_, moved_, old_;  // a move's scratch
     double best_energy_ = 0.0, energy_now_ = 0.0;
 };
 
