@@ -47,7 +47,8 @@ constexpr double wrong_link_share = 0.05;   // a link's shift that belongs to an
 constexpr double type_floor = 0.01;         // P' = (1 - floor) P + floor / 20
 constexpr double left_out_score = -3.0;     // a spin system left out, against one placed at a random position
 constexpr int longest_segment = 8;          // segments moved at once, beside whole stretches
-constexpr int searches = 3;                 // annealing runs from the linear assignment's start
+constexpr int searches = 1;                 // annealing runs from the linear assignment's start
+constexpr double chain_link = 2.0;          // links that the start chains spin systems by
 
 // Reliability classes of the sampled probability (measured by
 // scripts/placement-simulate.sh: the share right of each class).
@@ -119,6 +120,7 @@ public:
             if (first_[s] < 0) first_[s] = s;
         longest_ = longest_segment;
         for (int length : length_) longest_ = std::max(longest_, length);
+        longest_run_ = std::max(longest_, positions_ / 2);
         unary_.assign(static_cast<std::size_t>(n) * positions_, 0.0);
         for (int s = 0; s < n; s++)
             for (int p = 0; p < positions_; p++) unary_[s * positions_ + p] = unary(problem.systems[s], p);
@@ -128,13 +130,25 @@ public:
                 if (a != b) link_[a * n + b] = link_score(problem.systems[a], problem.systems[b], tolerances);
     }
 
+    // The log-likelihood of a given placement.
+    double of_positions(const std::vector<int> &positions) {
+        std::fill(at_.begin(), at_.end(), -1);
+        int out = positions_;
+        for (std::size_t s = 0; s < problem_.systems.size(); s++) {
+            const int fixed = problem_.systems[s].fixed;
+            const int slot = fixed >= 0 ? fixed : positions[s] >= 0 ? positions[s] : out++;
+            at_[slot] = static_cast<int>(s);
+        }
+        return energy();
+    }
+
     placement_result_t run() {
         start();
         const std::vector<int> started = at_;
         best_ = at_;
         best_energy_ = energy();
         const long moves = std::max<long>(1, slots_);
-        const double hot = 3.0, cold = 0.1;
+        const double hot = 1.5, cold = 0.05;
         for (int search = 0; search < searches; search++) {
             restore(started);
             for (long sweep = 0; sweep < settings_.annealing_sweeps; sweep++) {
@@ -270,18 +284,62 @@ private:
     }
 
     std::uint64_t draw(std::uint64_t n) { return random_() % n; }
+
+    // The first slot of a segment: within the sequence three times in four,
+    // anywhere otherwise (the left-out places too).
+    int segment_start(int length) {
+        if (positions_ >= length && draw(4) != 0) return static_cast<int>(draw(positions_ - length + 1));
+        return static_cast<int>(draw(slots_ - length + 1));
+    }
+
+    // A length from 1 to `longest`, short ones more often: half of them at
+    // most a quarter of the longest.
+    int segment_length(int longest) {
+        const double u = uniform();
+        return 1 + static_cast<int>((longest - 1) * u * u + 0.5);
+    }
     double uniform() { return static_cast<double>(random_() >> 11) * (1.0 / 9007199254740992.0); }
 
     // One proposal: two disjoint segments swapped, or one turned by a place.
     void step(double temperature) {
+        if (movable_.empty()) return;
         const int longest = longest_;
         std::vector<int> &slots = slots_moved_, &moved = moved_;
         slots.clear();
         moved.clear();
-        if (draw(2) == 0) {
-            const int length = draw(2) == 0 ? 1 : 1 + static_cast<int>(draw(longest));
+        const std::uint64_t kind = draw(3);
+        if (kind == 2) {
+            // The run of positive links around a spin system, swapped with a
+            // segment as long or moved by one place.
+            const int s = movable_[draw(movable_.size())];
+            int a = slot_of_[s], b = a;
+            while (a > 0 && b - a + 1 < longest_run_ && pair_at(a) > 0.0) a--;
+            while (b + 1 < slots_ && b - a + 1 < longest_run_ && pair_at(b + 1) > 0.0) b++;
+            const int length = b - a + 1;
+            if (draw(2) == 0) {
+                if (2 * length > slots_) return;
+                const int c = segment_start(length);
+                if (a + length > c && c + length > a) return;
+                for (int k = 0; k < length; k++) slots.push_back(a + k);
+                for (int k = 0; k < length; k++) slots.push_back(c + k);
+                moved.resize(slots.size());
+                for (int k = 0; k < length; k++) {
+                    moved[k] = at_[c + k];
+                    moved[length + k] = at_[a + k];
+                }
+            } else {
+                const bool right = draw(2) == 0;
+                const int from = right ? a : a - 1, to = right ? b + 1 : b;
+                if (from < 0 || to >= slots_) return;
+                for (int q = from; q <= to; q++) slots.push_back(q);
+                const int span = to - from + 1;
+                moved.resize(span);
+                for (int k = 0; k < span; k++) moved[k] = at_[from + (right ? (k + span - 1) % span : (k + 1) % span)];
+            }
+        } else if (kind == 0) {
+            const int length = draw(2) == 0 ? 1 : segment_length(longest);
             if (2 * length > slots_) return;
-            const int a = static_cast<int>(draw(slots_ - length + 1)), b = static_cast<int>(draw(slots_ - length + 1));
+            const int a = segment_start(length), b = segment_start(length);
             if (a + length > b && b + length > a) return;
             for (int k = 0; k < length; k++) slots.push_back(a + k);
             for (int k = 0; k < length; k++) slots.push_back(b + k);
@@ -291,9 +349,9 @@ private:
                 moved[length + k] = at_[a + k];
             }
         } else {
-            const int length = 2 + static_cast<int>(draw(longest));
+            const int length = 1 + segment_length(longest);
             if (length > slots_) return;
-            const int a = static_cast<int>(draw(slots_ - length + 1));
+            const int a = segment_start(length);
             for (int k = 0; k < length; k++) slots.push_back(a + k);
             moved.resize(length);
             const bool right = draw(2) == 0;
@@ -347,40 +405,103 @@ private:
     // Stretches first, each where its own terms are best; then the single
     // spin systems by linear assignment, links to the last round's
     // neighbours added in later rounds.
+    // Where a run of spin systems fits best: the first of the free
+    // positions that follow one another with the highest sum of its terms;
+    // -1 when none beats leaving them out.
+    int best_start(const std::vector<int> &run) const {
+        const int n = static_cast<int>(problem_.systems.size());
+        const int length = static_cast<int>(run.size());
+        int best = -1;
+        double best_score = left_out_score * length;
+        for (int p = 0; p + length <= positions_; p++) {
+            bool free = true;
+            double score = 0.0;
+            for (int k = 0; k < length && free; k++) {
+                free = !locked_[p + k] && at_[p + k] < 0 && (k == 0 || problem_.follows[p + k]);
+                if (free) score += unary_[run[k] * positions_ + p + k];
+                if (free && k > 0) score += link_[run[k - 1] * n + run[k]];
+            }
+            if (free && score > best_score) {
+                best_score = score;
+                best = p;
+            }
+        }
+        return best;
+    }
+
+    // Chains of spin systems by their links, greedily: the strongest link
+    // first, each spin system with at most one before and one after, no
+    // ring; the file's stretches are chains from the outset.
+    std::vector<std::vector<int>> linked_chains() const {
+        const int n = static_cast<int>(problem_.systems.size());
+        std::vector<int> after(n, -1), before(n, -1);
+        for (const std::vector<int> &stretch : problem_.stretches)
+            for (std::size_t k = 1; k < stretch.size(); k++) {
+                after[stretch[k - 1]] = stretch[k];
+                before[stretch[k]] = stretch[k - 1];
+            }
+        std::vector<std::pair<double, std::pair<int, int>>> links;
+        for (int a : movable_)
+            for (int b : movable_)
+                if (a != b && link_[a * n + b] > chain_link) links.push_back({-link_[a * n + b], {a, b}});
+        std::sort(links.begin(), links.end());
+        for (const auto &[score, pair] : links) {
+            const auto [a, b] = pair;
+            if (after[a] >= 0 || before[b] >= 0) continue;
+            int end = b;
+            while (after[end] >= 0) end = after[end];
+            if (end == a) continue;
+            after[a] = b;
+            before[b] = a;
+        }
+        std::vector<std::vector<int>> chains;
+        for (int s : movable_) {
+            if (before[s] >= 0) continue;
+            chains.emplace_back();
+            for (int k = s; k >= 0; k = after[k]) chains.back().push_back(k);
+        }
+        std::stable_sort(chains.begin(), chains.end(),
+                         [](const auto &a, const auto &b) { return a.size() > b.size(); });
+        return chains;
+    }
+
+    void put_run(const std::vector<int> &run, int base) {
+        for (std::size_t k = 0; k < run.size(); k++) {
+            at_[base + k] = run[k];
+            slot_of_[run[k]] = base + static_cast<int>(k);
+        }
+    }
+
+    // The chains of links first, each where its own terms are best (a
+    // chain that fits nowhere: its file stretches alone, the rest as single
+    // spin systems); then the single spin systems by linear assignment,
+    // links to the last round's neighbours added in later rounds.
     void start() {
         const int n = static_cast<int>(problem_.systems.size());
         int next_out = positions_;
-        std::vector<const std::vector<int> *> stretches;
-        for (const std::vector<int> &stretch : problem_.stretches) stretches.push_back(&stretch);
-        std::stable_sort(stretches.begin(), stretches.end(),
-                         [](const auto *a, const auto *b) { return a->size() > b->size(); });
-        for (const std::vector<int> *stretch : stretches) {
-            const int length = static_cast<int>(stretch->size());
-            int best = -1;
-            double best_score = -std::numeric_limits<double>::infinity();
-            for (int p = 0; p + length <= positions_; p++) {
-                bool free = true;
-                double score = 0.0;
-                for (int k = 0; k < length && free; k++) {
-                    free = !locked_[p + k] && at_[p + k] < 0 && (k == 0 || problem_.follows[p + k]);
-                    if (free) score += unary_[(*stretch)[k] * positions_ + p + k];
-                    if (free && k > 0) score += link_[(*stretch)[k - 1] * n + (*stretch)[k]];
-                }
-                if (free && score > best_score) {
-                    best_score = score;
-                    best = p;
-                }
+        std::vector<char> placed(n, 0);
+        for (const std::vector<int> &chain : linked_chains()) {
+            if (chain.size() < 2) continue;
+            const int base = best_start(chain);
+            if (base >= 0) {
+                put_run(chain, base);
+                for (int s : chain) placed[s] = 1;
+                continue;
             }
-            const int base = best >= 0 && best_score > left_out_score * length ? best : next_out;
-            if (base == next_out) next_out += length;
-            for (int k = 0; k < length; k++) {
-                at_[base + k] = (*stretch)[k];
-                slot_of_[(*stretch)[k]] = base + k;
+            for (const std::vector<int> &stretch : problem_.stretches) {
+                if (std::find(chain.begin(), chain.end(), stretch[0]) == chain.end()) continue;
+                int at = best_start(stretch);
+                if (at < 0) {
+                    at = next_out;
+                    next_out += static_cast<int>(stretch.size());
+                }
+                put_run(stretch, at);
+                for (int s : stretch) placed[s] = 1;
             }
         }
         std::vector<int> singles;
         for (int s : movable_)
-            if (length_[s] == 1) singles.push_back(s);
+            if (!placed[s]) singles.push_back(s);
         std::vector<int> open;
         for (int p = 0; p < positions_; p++)
             if (!locked_[p] && at_[p] < 0) open.push_back(p);
@@ -426,6 +547,7 @@ private:
     std::mt19937_64 random_;
     int positions_ = 0, slots_ = 0;
     int longest_ = longest_segment;  // the longest segment a move takes
+    int longest_run_ = longest_segment;  // the longest run of links a move takes
     std::vector<int> movable_;
     std::vector<int> at_, slot_of_;    // slot → spin system (-1 empty); spin system → slot
     std::vector<char> locked_;         // a slot no move takes: a fixed spin system's, a residue of no type
@@ -524,6 +646,11 @@ placement_result_t place_spin_systems(const placement_problem_t &problem, const 
     placement_result_t result = placer.run();
     result.tolerances = tolerances;
     return result;
+}
+
+double placement_log_likelihood(const placement_problem_t &problem, const std::vector<int> &positions) {
+    placer_t placer(problem, link_tolerances(problem.systems), {});
+    return placer.of_positions(positions);
 }
 
 const char *placement_class(double probability) {

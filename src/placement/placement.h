@@ -49,7 +49,7 @@ struct link_tolerance_t {
 
 struct placement_settings_t {
     std::uint64_t seed = 20261209;  // the sampler's seed: the same seed gives the same result
-    long annealing_sweeps = 400;    // sweeps (one move per movable slot each) of the search for the best
+    long annealing_sweeps = 1500;   // sweeps (one move per movable slot each) of the search for the best
     long sampling_sweeps = 400;     // sweeps of the sampling of the probabilities
 };
 
@@ -88,6 +88,11 @@ std::vector<link_tolerance_t> link_tolerances(const std::vector<placement_system
 // residue). 0 when they share no atom.
 double link_score(const placement_system_t &before, const placement_system_t &after,
                   const std::vector<link_tolerance_t> &tolerances);
+
+// The log-likelihood that place_spin_systems maximises, of the placement
+// that puts spin system s at positions[s] (-1: left out); fixed spin systems
+// count at their own position whatever positions says.
+double placement_log_likelihood(const placement_problem_t &problem, const std::vector<int> &positions);
 
 // The best one-to-one placement and each placement's probability.
 placement_result_t place_spin_systems(const placement_problem_t &problem, const placement_settings_t &settings = {});

