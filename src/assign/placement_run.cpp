@@ -136,7 +136,9 @@ void place_run(run_result_t &run, const std::vector<connected_stretch_t> &connec
         close();
     }
 
-    const placement_result_t result = place_spin_systems(problem);
+    placement_settings_t settings;
+    settings.threads = threads;
+    const placement_result_t result = place_spin_systems(problem, settings);
     run.placement = true;
     long placed = 0, strong = 0, movable = 0;
     for (std::size_t k = 0; k < problem.systems.size(); k++) {

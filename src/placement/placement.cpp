@@ -34,6 +34,11 @@
 #include "placement/placement.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -130,6 +135,8 @@ public:
                 if (a != b) link_[a * n + b] = link_score(problem.systems[a], problem.systems[b], tolerances);
     }
 
+    void reseed(std::uint64_t seed) { random_.seed(seed); }
+
     // The log-likelihood of a given placement.
     double of_positions(const std::vector<int> &positions) {
         std::fill(at_.begin(), at_.end(), -1);
@@ -192,21 +199,87 @@ public:
                 placed.probability = 1.0;
                 continue;
             }
-            const auto here = seen[s].find(placed.position);
-            placed.probability = here == seen[s].end() ? 0.0 : static_cast<double>(here->second) / samples;
-            long most = 0;
-            for (const auto &[position, count] : seen[s])
-                if (position != placed.position && count > most) {
-                    most = count;
-                    placed.runner_up = position;
-                }
-            placed.runner_up_probability = static_cast<double>(most) / samples;
-            placed.runner_up_left_out = most > 0 && placed.runner_up < 0;
+            // The sampled shares, and those of the neighbouring placements.
+            std::map<int, double> share;
+            for (const auto &[position, count] : seen[s]) share[position] = static_cast<double>(count) / samples;
+            const std::map<int, double> near = neighbourhood(s);
+            const auto sampled = share.find(placed.position);
+            const auto close = near.find(placed.position);
+            placed.probability = std::min(sampled == share.end() ? 0.0 : sampled->second,
+                                          close == near.end() ? 0.0 : close->second);
+            double most = 0.0;
+            for (const std::map<int, double> *shares : {static_cast<const std::map<int, double> *>(&share), &near})
+                for (const auto &[position, value] : *shares)
+                    if (position != placed.position && value > most) {
+                        most = value;
+                        placed.runner_up = position;
+                    }
+            placed.runner_up_probability = most;
+            placed.runner_up_left_out = most > 0.0 && placed.runner_up < 0;
         }
         return result;
     }
 
 private:
+    // The change of the log-likelihood if the systems `moved` took the
+    // slots; -infinity when the move is not allowed. The placement is left
+    // as it was.
+    double change_of(const std::vector<int> &slots, const std::vector<int> &moved) {
+        for (int q : slots)
+            if (locked_[q]) return -std::numeric_limits<double>::infinity();
+        const double before = local(slots);
+        std::vector<int> old(slots.size());
+        for (std::size_t i = 0; i < slots.size(); i++) old[i] = at_[slots[i]];
+        put(slots, moved);
+        const double change = stretches_whole(slots) ? local(slots) - before : -std::numeric_limits<double>::infinity();
+        put(slots, old);
+        return change;
+    }
+
+    // The probabilities of spin system s's positions among the placements
+    // one move away from the best: its run of agreeing links (or s alone)
+    // swapped with each segment as long in the sequence, or with an empty
+    // left-out place; each weighs exp(change of the log-likelihood), the
+    // best itself 1. -1 stands for left out.
+    std::map<int, double> neighbourhood(int s) {
+        std::map<int, double> weight;
+        const int q = slot_of_[s];
+        weight[q < positions_ ? q : -1] += 1.0;
+        int a = q, b = q;
+        while (a > 0 && b - a + 1 < longest_run_ && pair_at(a) > 0.0) a--;
+        while (b + 1 < slots_ && b - a + 1 < longest_run_ && pair_at(b + 1) > 0.0) b++;
+        int empty_out = -1;  // the first left-out place free for the whole run
+        for (int c = positions_; c + (b - a) < slots_ && empty_out < 0; c++) {
+            bool free = c > b || c + (b - a) < a;
+            for (int k = 0; k <= b - a && free; k++) free = at_[c + k] < 0;
+            if (free) empty_out = c;
+        }
+        std::vector<int> slots, moved;
+        for (int run = 0; run < 2; run++) {
+            const int from = run == 0 ? a : q, to = run == 0 ? b : q;
+            if (run == 1 && a == b) break;
+            const int length = to - from + 1;
+            for (int c = 0; c + length <= slots_; c++) {
+                if (c >= positions_ && (c != empty_out || q >= positions_)) continue;
+                if (c + length > from && from + length > c) continue;
+                slots.clear();
+                moved.clear();
+                for (int k = 0; k < length; k++) slots.push_back(from + k);
+                for (int k = 0; k < length; k++) slots.push_back(c + k);
+                for (int k = 0; k < length; k++) moved.push_back(at_[c + k]);
+                for (int k = 0; k < length; k++) moved.push_back(at_[from + k]);
+                const double change = change_of(slots, moved);
+                if (!std::isfinite(change)) continue;
+                const int lands = c + (q - from);
+                weight[lands < positions_ ? lands : -1] += std::exp(std::min(change, 50.0));
+            }
+        }
+        double total = 0.0;
+        for (const auto &entry : weight) total += entry.second;
+        for (auto &entry : weight) entry.second /= total;
+        return weight;
+    }
+
     // Only improvements, until a pass of four sweeps finds none.
     void improve(long moves) {
         for (int pass = 0; pass < 20; pass++) {
@@ -642,8 +715,58 @@ double link_score(const placement_system_t &before, const placement_system_t &af
 
 placement_result_t place_spin_systems(const placement_problem_t &problem, const placement_settings_t &settings) {
     const std::vector<link_tolerance_t> tolerances = link_tolerances(problem.systems);
-    placer_t placer(problem, tolerances, settings);
-    placement_result_t result = placer.run();
+    const int replicas = std::max(1, settings.replicas);
+    const placer_t first(problem, tolerances, settings);
+    std::vector<placer_t> placers(static_cast<std::size_t>(replicas), first);
+    for (int r = 0; r < replicas; r++) placers[r].reseed(settings.seed + static_cast<std::uint64_t>(r));
+    std::vector<placement_result_t> results(static_cast<std::size_t>(replicas));
+    // Each replica on its own generator: which thread runs it changes nothing.
+    std::atomic<int> next{0};
+    std::exception_ptr failure;
+    std::mutex failing;
+    auto work = [&] {
+        for (int r = next++; r < replicas; r = next++) {
+            try {
+                results[r] = placers[r].run();
+            } catch (...) {
+                std::lock_guard<std::mutex> lock(failing);
+                if (!failure) failure = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int k = 1; k < std::min(std::max(1, settings.threads), replicas); k++) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error &) {
+            break;  // no thread to be had: this one runs the rest
+        }
+    }
+    work();
+    for (std::thread &thread : pool) thread.join();
+    if (failure) std::rethrow_exception(failure);
+
+    // The best replica's placement; a spin system's probability is at most
+    // the share of replicas that agree on its position.
+    std::size_t best = 0;
+    for (std::size_t r = 1; r < results.size(); r++)
+        if (results[r].log_likelihood > results[best].log_likelihood + 1e-9) best = r;
+    placement_result_t result = results[best];
+    for (std::size_t s = 0; s < result.placed.size(); s++) {
+        placed_t &placed = result.placed[s];
+        if (problem.systems[s].fixed >= 0) continue;
+        std::map<int, int> votes;
+        for (const placement_result_t &other : results) votes[other.placed[s].position]++;
+        placed.probability = std::min(placed.probability, static_cast<double>(votes[placed.position]) / replicas);
+        for (const auto &[position, count] : votes) {
+            const double share = static_cast<double>(count) / replicas;
+            if (position != placed.position && share > placed.runner_up_probability) {
+                placed.runner_up = position;
+                placed.runner_up_probability = share;
+                placed.runner_up_left_out = position < 0;
+            }
+        }
+    }
     result.tolerances = tolerances;
     return result;
 }

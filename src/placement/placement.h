@@ -50,7 +50,9 @@ struct link_tolerance_t {
 struct placement_settings_t {
     std::uint64_t seed = 20261209;  // the sampler's seed: the same seed gives the same result
     long annealing_sweeps = 1500;   // sweeps (one move per movable slot each) of the search for the best
-    long sampling_sweeps = 400;     // sweeps of the sampling of the probabilities
+    long sampling_sweeps = 200;     // sweeps of the sampling of the probabilities
+    int replicas = 4;               // independent searches (seeds seed, seed + 1, ...); the best is kept
+    int threads = 1;                // threads the replicas run on; the result is the same for any number
 };
 
 struct placed_t {
