@@ -78,7 +78,8 @@ std::string summary_text(const run_result_t &run) {
         const bool declared = spin.declared >= 0;
         const int rank = declared ? spin.rank[spin.declared] : 0;
         rows.push_back({summary_field(spin.system.label), declared ? AA3[spin.declared] : "-",
-                        rank > 0 ? std::to_string(rank) : "-", top_types(run, spin)});
+                        rank > 0 ? std::to_string(rank) : "-", top_types(run, spin),
+                        summary_field(joined_flags(spin.flags))});
         if (run.placement) {
             const bool placed = !spin.position.empty();
             rows.back().push_back(placed ? summary_field(spin.position) : "-");
@@ -88,11 +89,10 @@ std::string summary_text(const run_result_t &run) {
                                                          : summary_field(spin.runner_up) + ":" +
                                                                formatted("%.2f", spin.runner_up_probability));
         }
-        rows.back().push_back(summary_field(joined_flags(spin.flags)));
     }
-    std::vector<std::string> heading = {"# name", "declared", "rank", "types"};
+    std::vector<std::string> heading = {"# name", "declared", "rank", "types", "flags"};
+    // The placement's fields come after the first five, which keep their places.
     if (run.placement) heading.insert(heading.end(), {"position", "p_position", "runner_up"});
-    heading.push_back("flags");
     std::vector<std::size_t> width(heading.size());
     for (std::size_t c = 0; c < heading.size(); c++) {
         width[c] = heading[c].size();

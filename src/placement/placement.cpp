@@ -53,6 +53,7 @@ constexpr double type_floor = 0.01;         // P' = (1 - floor) P + floor / 20
 constexpr double left_out_score = -3.0;     // a spin system left out, against one placed at a random position
 constexpr int longest_segment = 8;          // segments moved at once, beside whole stretches
 constexpr int searches = 1;                 // annealing runs from the linear assignment's start
+constexpr double least_runner_up = 0.01;    // a runner-up less probable is not given
 constexpr double chain_link = 2.0;          // links that the start chains spin systems by
 
 // Reliability classes of the probability, chosen by measurement
@@ -775,6 +776,13 @@ placement_result_t place_spin_systems(const placement_problem_t &problem, const 
             }
         }
     }
+    // A runner-up below one in a hundred is none.
+    for (placed_t &placed : result.placed)
+        if (placed.runner_up_probability < least_runner_up) {
+            placed.runner_up = -1;
+            placed.runner_up_probability = 0.0;
+            placed.runner_up_left_out = false;
+        }
     result.tolerances = tolerances;
     return result;
 }

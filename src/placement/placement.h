@@ -58,7 +58,8 @@ struct placement_settings_t {
 struct placed_t {
     int position = -1;                  // the position of the best placement; -1 when left out
     double probability = 0.0;           // the share of the samples with it there (or left out)
-    int runner_up = -1;                 // the next most sampled position; -1 for none (or left out)
+    int runner_up = -1;                 // the next most probable position; -1 for none (or left out), and
+                                        // for one of probability below 0.01
     double runner_up_probability = 0.0; // its share of the samples
     bool runner_up_left_out = false;    // the runner-up is to be left out of the sequence
 };
