@@ -103,6 +103,7 @@ public:
             if (problem.systems[s].fixed < 0) movable_.push_back(s);
         slots_ = positions_ + static_cast<int>(movable_.size());
         at_.assign(slots_, -1);
+        counted_.assign(slots_ + 1, 0u);
         slot_of_.assign(n, -1);
         locked_.assign(slots_, 0);
         for (int p = 0; p < positions_; p++) locked_[p] = problem.residues[p] < 0;
@@ -236,7 +237,8 @@ private:
         for (int q : slots)
             if (locked_[q]) return -std::numeric_limits<double>::infinity();
         const double before = local(slots);
-        std::vector<int> old(slots.size());
+        std::vector<int> &old = old_;
+        old.resize(slots.size());
         for (std::size_t i = 0; i < slots.size(); i++) old[i] = at_[slots[i]];
         put(slots, moved);
         const double change = stretches_whole(slots) ? local(slots) - before : -std::numeric_limits<double>::infinity();
@@ -329,19 +331,22 @@ private:
         return total;
     }
 
-    // The energy terms that the slots touch: their own and their links.
+    // The energy terms that the slots touch: their own and their links,
+    // each link once (a stamp per link marks those counted).
     double local(const std::vector<int> &slots) {
+        if (++stamp_ == 0) {
+            std::fill(counted_.begin(), counted_.end(), 0u);
+            stamp_ = 1;
+        }
         double total = 0.0;
-        std::vector<int> &pairs = pairs_;
-        pairs.clear();
         for (int q : slots) {
             if (at_[q] >= 0) total += unary_at(at_[q], q);
-            pairs.push_back(q);
-            pairs.push_back(q + 1);
+            for (int link = q; link <= q + 1; link++)
+                if (counted_[link] != stamp_) {
+                    counted_[link] = stamp_;
+                    total += pair_at(link);
+                }
         }
-        std::sort(pairs.begin(), pairs.end());
-        pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
-        for (int q : pairs) total += pair_at(q);
         return total;
     }
 
@@ -637,7 +642,9 @@ private:
     std::vector<double> unary_;        // spin system × position
     std::vector<double> link_;         // spin system before × spin system after
     std::vector<int> best_;
-    std::vector<int> pairs_, slots_moved_, moved_, old_;  // a move's scratch
+    std::vector<int> slots_moved_, moved_, old_;  // a move's scratch
+    std::vector<unsigned> counted_;               // per link (slot + 1 places): the stamp of the last count
+    unsigned stamp_ = 0;
     double best_energy_ = 0.0, energy_now_ = 0.0;
 };
 
