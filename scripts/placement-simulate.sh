@@ -132,7 +132,7 @@ for entry in "$@"; do
       awk -F'\t' -v entry="$name" -v level="$level" -v key="$work/key" '
         BEGIN { while ((getline line < key) > 0) { split(line, f, "\t"); truth[f[1]] = f[2] } }
         NR > 1 && !($1 in done) { done[$1] = 1
-          print entry, level, $1, truth[$1], ($12 == "" ? "-" : $12), ($13 == "" ? 0 : $13), ($15 == "" ? "-" : $15),
+          print entry, level, $1, truth[$1], ($12 == "" ? "-" : $12), ($13 == "" ? 0 : $13), ($12 == "" ? "-" : $15 == "" ? "?" : $15),
             ($12 == truth[$1]) }' >>"$work/results"
   done
 done

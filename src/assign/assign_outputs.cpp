@@ -83,8 +83,8 @@ std::string summary_text(const run_result_t &run) {
         if (run.placement) {
             const bool placed = !spin.position.empty();
             rows.back().push_back(placed ? summary_field(spin.position) : "-");
-            rows.back().push_back(placed || !spin.runner_up.empty() ? formatted("%.2f", spin.position_probability)
-                                                                     : "-");
+            rows.back().push_back(placed || !spin.position_class.empty() ? formatted("%.2f", spin.position_probability)
+                                                                          : "-");
             rows.back().push_back(spin.runner_up.empty() ? "-"
                                                          : summary_field(spin.runner_up) + ":" +
                                                                formatted("%.2f", spin.runner_up_probability));
@@ -120,7 +120,7 @@ std::string table_text(const run_result_t &run) {
         const std::string flags = table_field(joined_flags(spin.flags));
         std::string place;
         if (run.placement) {
-            const bool known = !spin.position.empty() || !spin.runner_up.empty();
+            const bool known = !spin.position.empty() || !spin.position_class.empty();
             place = "\t" + table_field(spin.position) + "\t" +
                     (known ? formatted("%.4f", spin.position_probability) : "") + "\t" + table_field(spin.runner_up) +
                     "\t" + spin.position_class;

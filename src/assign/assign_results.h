@@ -35,8 +35,9 @@ struct spin_result_t {
     double position_probability = 0.0;    // the probability of that position (of being left out when not placed)
     std::string runner_up;                // the next most probable position, "left out", or empty for none
     double runner_up_probability = 0.0;   // its probability
-    std::string position_class;           // "strong", "likely", "weak" or "none"; empty when not placed or when
-                                          // the placement did not run
+    std::string position_class;           // "strong", "likely", "weak" or "none" ("none" when left out); empty
+                                          // when it took no part (assigned, not scored) or the placement did not
+                                          // run
     bool place_fixed = false;             // its position is the file's assignment, kept
 };
 

@@ -160,8 +160,9 @@ void place_run(run_result_t &run, const std::vector<connected_stretch_t> &connec
         spin.runner_up_probability = where.runner_up_probability;
         if (spin.place_fixed) continue;
         movable++;
+        // Left out is no placement: its class is none whatever its probability.
+        spin.position_class = where.position < 0 ? "none" : placement_class(where.probability);
         if (where.position < 0) continue;
-        spin.position_class = placement_class(where.probability);
         placed++;
         strong += spin.position_class == "strong" ? 1 : 0;
     }
@@ -169,7 +170,7 @@ void place_run(run_result_t &run, const std::vector<connected_stretch_t> &connec
     for (const link_tolerance_t &tolerance : result.tolerances)
         tolerances += (tolerances.empty() ? "" : ", ") + tolerance.atom + " " +
                       ppm(tolerance.sd) + " ppm (" + std::to_string(tolerance.pairs) +
-                      " pairs)";
+                      (tolerance.pairs == 1 ? " pair)" : " pairs)");
     run.placement_note = std::to_string(placed) + " of " + std::to_string(movable) + " spin systems to predict placed (" +
                          std::to_string(strong) + " strong), " + std::to_string(problem.stretches.size()) +
                          " connected stretches; link tolerances " + (tolerances.empty() ? "none" : tolerances);

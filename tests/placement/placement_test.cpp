@@ -90,6 +90,28 @@ TEST(Placement, TolerancesComeFromTheClosestPairs) {
     EXPECT_EQ(tolerances[0].sd, 0.5);
 }
 
+TEST(Placement, TheLogLikelihoodOfAPlacementWorkedOutByHand) {
+    // ALA then GLY; spin system 1 saw for the residue before a CA equal to
+    // spin system 0's. Two links are too few to measure: sd 0.5 ppm, the
+    // background sqrt(2) times the spread of 52 and 45 (7 ppm).
+    placement_problem_t problem = chain_of({ALA, GLY});
+    problem.systems = {typed(ALA), typed(GLY)};
+    problem.systems[0].shifts = {{"CA", 52.0}};
+    problem.systems[1].shifts = {{"CA", 45.0}};
+    problem.systems[1].previous = {{"CA", 52.0}};
+    // 2 log(20 (0.99 * 0.9 + 0.0005)) + log(0.95 N(0; 0, 0.5) + 0.05 N(0; 0, 7)) - log N(0; 0, 7),
+    // worked out apart; swapped: 2 log(20 (0.99 * 0.1 / 19 + 0.0005)), no link; one left out: -3.
+    const struct {
+        std::vector<int> positions;
+        double expected;
+    } cases[] = {{{0, 1}, 8.353281248596}, {{1, 0}, -4.339423623228}, {{0, -1}, -0.119117568125}, {{-1, -1}, -6.0}};
+    for (const auto &c : cases)
+        EXPECT_NEAR(placement_log_likelihood(problem, c.positions), c.expected, 1e-9) << ::testing::PrintToString(c.positions);
+    const placement_result_t result = place_spin_systems(problem);
+    EXPECT_EQ(positions(result), (std::vector<int>{0, 1}));
+    EXPECT_NEAR(result.log_likelihood, 8.353281248596, 1e-9);
+}
+
 TEST(Placement, TypesAloneDecideWhenTheyAreClear) {
     placement_problem_t problem = chain_of({GLY, ALA, SER, VAL});
     problem.systems = {typed(VAL), typed(GLY), typed(SER), typed(ALA)};
