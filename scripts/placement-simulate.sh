@@ -21,7 +21,8 @@
 # The random numbers come from a Park-Miller generator in awk with a fixed
 # seed per entry, so the files are the same on every run.
 #
-# kestrin-assign --table then places them; a spin system counts as right
+# kestrin-assign --table then places them (columns found by their names in
+# the header line); a spin system counts as right
 # when its position is its residue (one left out counts as wrong). The
 # output: per level, the spin systems, the share right, and per class the
 # placements and the share of them right (the precision); then one line per
@@ -131,9 +132,11 @@ for entry in "$@"; do
     "$assign" --threads 2 --table - "$work/simulated.nef" 2>/dev/null |
       awk -F'\t' -v entry="$name" -v level="$level" -v key="$work/key" '
         BEGIN { while ((getline line < key) > 0) { split(line, f, "\t"); truth[f[1]] = f[2] } }
-        NR > 1 && !($1 in done) { done[$1] = 1
-          print entry, level, $1, truth[$1], ($12 == "" ? "-" : $12), ($13 == "" ? 0 : $13), ($12 == "" ? "-" : $15 == "" ? "?" : $15),
-            ($12 == truth[$1]) }' >>"$work/results"
+        NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next }
+        !($1 in done) { done[$1] = 1; p = $col["position"]; c = $col["position_class"]
+          print entry, level, $1, truth[$1], (p == "" ? "-" : p), ($col["position_probability"] == "" ? 0 : $col["position_probability"]),
+            (p == "" ? "-" : c == "" ? "?" : c),
+            (p == truth[$1]) }' >>"$work/results"
   done
 done
 

@@ -144,8 +144,6 @@ assign_options_t parse_assign_options(int argc, char **argv) {
             const std::string key = option_value(argc, argv, i, name, inline_value);
             const std::optional<prior_method_t> method = prior_method_of_key(key);
             if (!method) usage_error("unknown prior '" + key + "' (choose none, composition or matching).");
-            if (!prior_method_available(*method))
-                usage_error("the prior '" + key + "' is not available in this release (use --prior none).");
             options.prior = *method;
         } else if (name == "--sequence") {
             options.sequence_file = option_value(argc, argv, i, name, inline_value);

@@ -111,7 +111,7 @@ std::string summary_text(const run_result_t &run) {
 
 std::string table_text(const run_result_t &run) {
     std::string text = "name\tchain\tsequence_code\tdeclared\ttype\tscore\tprior\tprobability\trank\tflags\t"
-                       "observed_share";
+                       "observed_share\tfit\tfarthest_sd";
     text += run.placement ? "\tposition\tposition_probability\trunner_up\tposition_class\n" : "\n";
     for (const spin_result_t &spin : run.spins) {
         const std::string head = table_field(spin.system.label) + "\t" + table_field(spin.system.chain) + "\t" +
@@ -132,7 +132,9 @@ std::string table_text(const run_result_t &run) {
             text += (spin.top >= 0 ? formatted("%.6f", spin.probability[t]) : "") + "\t";
             text += (spin.rank[t] > 0 ? std::to_string(spin.rank[t]) : "") + "\t";
             text += flags + "\t";
-            text += (std::isnan(spin.observed_share[t]) ? "" : formatted("%.3f", spin.observed_share[t])) + place + "\n";
+            text += (std::isnan(spin.observed_share[t]) ? "" : formatted("%.3f", spin.observed_share[t])) + "\t";
+            text += (std::isnan(spin.fit[t]) ? "" : formatted("%.3f", spin.fit[t])) + "\t";
+            text += (std::isnan(spin.farthest_sd[t]) ? "" : formatted("%.3f", spin.farthest_sd[t])) + place + "\n";
         }
     }
     return text;

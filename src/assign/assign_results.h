@@ -27,6 +27,8 @@ struct spin_result_t {
     type_values_t observed_share{};       // the type's observable atoms that the shifts scored can fill
                                           // (per nucleus at most its atoms), over those atoms; NaN for a
                                           // type without any
+    type_values_t fit{};                  // each type's fit to the shifts scored (fit/fit.h); NaN when not scored
+    type_values_t farthest_sd{};          // each type's farthest shift from its nearest atom, standard deviations
     int top = -1;                         // AA3 index of the top type; -1 when none
     std::vector<std::string> flags;       // flag tokens
     std::string position;                 // where the placement puts it ("A.27"); empty when not placed

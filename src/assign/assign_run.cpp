@@ -21,6 +21,8 @@
 #include "assign/shift_choice.h"
 #include "defaults/default_files.h"
 #include "engines/model_pass.h"
+#include "fit/fit.h"
+#include "fit/fit_thresholds.h"
 #include "formats/file_text.h"
 #include "formats/reading_summary.h"
 #include "observe/observed_atoms.h"
@@ -139,8 +141,34 @@ std::vector<type_statistics_t> atoms_taking_part(const assign_options_t &options
 
 // Ranks, the top type, the observed shares and the flags of a spin system
 // whose probabilities are known.
+// The values the reading kept aside for the spin system.
+std::vector<std::string> values_of(const std::map<std::string, std::vector<std::string>> &by_name,
+                                   const spin_system_t &system) {
+    const auto found = by_name.find(system.label);
+    return found == by_name.end() ? std::vector<std::string>{} : found->second;
+}
+
+// The fit of every selected type to the shifts scored.
+void fit_types(spin_result_t &spin, const std::vector<type_statistics_t> &used, const chosen_shifts_t &shifts,
+               const nucleus_widths_t &widths) {
+    for (int t = 0; t < 20; t++) spin.fit[t] = spin.farthest_sd[t] = NAN;
+    if (!spin.scored) return;
+    for (const type_statistics_t &type : used) {
+        const type_fit_t fit = fit_to_type(shifts_for_type(shifts.values, shifts.names, type, widths).values, type);
+        spin.fit[type.amino_acid] = fit.fit;
+        spin.farthest_sd[type.amino_acid] = fit.farthest_sd;
+    }
+}
+
+const type_statistics_t &statistics_of(const std::vector<type_statistics_t> &used, int amino_acid) {
+    return *std::find_if(used.begin(), used.end(),
+                         [&](const type_statistics_t &type) { return type.amino_acid == amino_acid; });
+}
+
 void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, const run_result_t &run,
-            const shift_values_t &shifts, const std::vector<std::string> &impossible) {
+            const chosen_shifts_t &chosen, const nucleus_widths_t &widths, const std::vector<std::string> &impossible,
+            const std::vector<std::string> &conflicting) {
+    const shift_values_t &shifts = chosen.values;
     // Of each type's observable atoms, the share that the spin system's
     // shifts can fill: per nucleus at most as many as the type has.
     for (int t = 0; t < 20; t++) spin.observed_share[t] = NAN;
@@ -150,19 +178,31 @@ void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, con
                          std::min<int>(shifts.n.size(), s.N_num);
         if (s.atom_num > 0) spin.observed_share[type.amino_acid] = static_cast<double>(seen) / s.atom_num;
     }
+    fit_types(spin, used, chosen, widths);
     bool fits = false;
     for (int t = 0; t < 20; t++) fits = fits || (run.selected[t] && spin.probability[t] > 0.0);
-    if (fits) {
-        const std::vector<int> order = ranked_types(run, spin);
-        for (std::size_t k = 0; k < order.size(); k++) spin.rank[order[k]] = static_cast<int>(k) + 1;
-        spin.top = order[0];
-    }
     flag_facts_t facts;
     facts.shifts = spin.shifts;
     facts.impossible = impossible;
+    facts.conflicting = conflicting;
     facts.any_type_fits = fits;
-    facts.best_observed_share = fits ? spin.observed_share[spin.top] : 0.0;
-    spin.flags = mechanical_flags(facts);
+    if (fits) {
+        const int best = ranked_types(run, spin)[0];
+        facts.best_type_fits = spin.fit[best] >= least_real_fit(best);
+        const type_statistics_t &type = statistics_of(used, best);
+        facts.far = far_shifts(shifts_for_type(shifts, chosen.names, type, widths).values, type, far_shift_sds);
+        facts.best_observed_share = spin.observed_share[best];
+    }
+    // A spin system that no type fits has no top type: no rank, no
+    // probability.
+    if (fits && facts.best_type_fits) {
+        const std::vector<int> order = ranked_types(run, spin);
+        for (std::size_t k = 0; k < order.size(); k++) spin.rank[order[k]] = static_cast<int>(k) + 1;
+        spin.top = order[0];
+    } else {
+        spin.probability.fill(0.0);
+    }
+    spin.flags = spin_flags(facts);
 }
 
 void note_flags(const run_result_t &run, std::string &messages) {
@@ -224,10 +264,7 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     std::vector<spin_system_t> systems = all_spin_systems(grouping);
     // Shifts the reading left out as outside their nucleus's range: impossible values too.
     std::vector<std::vector<std::string>> outside(systems.size());
-    for (std::size_t s = 0; s < systems.size(); s++) {
-        const auto found = grouping.out_of_range_values.find(systems[s].label);
-        if (found != grouping.out_of_range_values.end()) outside[s] = found->second;
-    }
+    for (std::size_t s = 0; s < systems.size(); s++) outside[s] = values_of(grouping.out_of_range_values, systems[s]);
     if (systems.empty()) warn(messages, "no spin system read from " + run.input);
 
     std::vector<bool> predicted(systems.size()), assigned(systems.size());
@@ -278,13 +315,17 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     const shift_ranges_t ranges = shift_ranges(types);
     std::vector<chosen_shifts_t> chosen;
     std::vector<shift_values_t> values;
+    std::vector<shift_names_t> names;
     long not_taking_part = 0, impossible = 0, unheld = 0;
     for (std::size_t s = 0; s < systems.size(); s++) {
         chosen.push_back(choose_shifts(systems[s], used, ranges, !predicted[s]));
         not_taking_part += chosen.back().not_taking_part;
         unheld += chosen.back().unheld_names;
         impossible += static_cast<long>(chosen.back().impossible.size());
-        if (chosen.back().values.count() > 0) values.push_back(chosen.back().values);
+        if (chosen.back().values.count() > 0) {
+            values.push_back(chosen.back().values);
+            names.push_back(chosen.back().names);
+        }
     }
     if (not_taking_part > 0)
         note(messages, "left out of the scoring: " +
@@ -299,7 +340,8 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
                            plural(impossible, "impossible value (flagged impossible_value)",
                                   "impossible values (flagged impossible_value)"));
     const int threads = options.threads > 0 ? options.threads : available_processors();
-    const std::vector<type_values_t> scores = score_spin_systems(values, used, options.model, threads);
+    std::vector<type_values_t> scores = score_spin_systems(values, used, options.model, threads);
+    rescore_unmodelled_atoms(scores, values, names, used, options.model, threads);
 
     // Probabilities: the spin systems to predict with the prior, the
     // assigned ones by their scores alone.
@@ -318,6 +360,7 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     }
     const prior_result_t with_prior = type_probabilities(predicted_scores, run.selected, remaining, run.prior);
     const prior_result_t without = type_probabilities(assigned_scores, run.selected, remaining, prior_method_t::none);
+    const nucleus_widths_t widths = nucleus_widths(used);
     std::size_t p = 0, a = 0;
     for (std::size_t s = 0; s < systems.size(); s++) {
         spin_result_t &spin = run.spins[s];
@@ -327,7 +370,7 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         if (spin.scored) spin.probability = from.probability[row];
         std::vector<std::string> impossible = outside[s];
         impossible.insert(impossible.end(), chosen[s].impossible.begin(), chosen[s].impossible.end());
-        settle(spin, used, run, chosen[s].values, impossible);
+        settle(spin, used, run, chosen[s], widths, impossible, values_of(grouping.conflicting_values, systems[s]));
     }
     note_flags(run, messages);
     if (options.place) place_run(run, grouping.connected, types, threads, messages);

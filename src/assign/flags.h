@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The mechanical flags of a spin system: what makes its prediction doubtful
-// whatever the statistics say (too few shifts, impossible values, no type
-// that fits, few of the best type's atoms seen).
+// The flags of a spin system: what makes its prediction doubtful (too few
+// shifts, impossible values, no type that fits, a shift far from every atom
+// of the best type, few of the best type's atoms seen).
 #pragma once
 
 #include <string>
@@ -17,15 +17,21 @@ constexpr double sparse_share_below = 0.5;
 struct flag_facts_t {
     int shifts = 0;                       // shifts scored
     std::vector<std::string> impossible;  // impossible values left out ("C=9999.00")
+    std::vector<std::string> conflicting; // second values of an atom the spin system already has ("CA=54.20")
     bool any_type_fits = false;           // some selected type scores above 0
+    bool best_type_fits = false;          // the best type's fit lies within what real residues of it give
+    std::vector<std::string> far;         // shifts far from every atom of their nucleus in the best type ("C=187.3")
     double best_observed_share = 0.0;     // shifts seen over the best type's observable atoms
 };
 
 // The flag tokens, in this order: no_shifts (no shift scored), few_shifts,
-// impossible_value:<nucleus>=<value> for each, no_fit (every type scores
-// 0), sparse. A spin system without shifts or without a fitting type has
-// no top type.
-std::vector<std::string> mechanical_flags(const flag_facts_t &facts);
+// impossible_value:<nucleus>=<value> for each, conflicting_shift:<atom>=
+// <value> for each (a second, different value of an atom: two residues'
+// shifts in one spin system, or a mistyped label), no_fit (every type scores
+// 0, or the best type's fit is beyond its threshold), far_shift:<nucleus>=
+// <value> for each far shift, sparse. A spin system without shifts or
+// without a fitting type has no top type.
+std::vector<std::string> spin_flags(const flag_facts_t &facts);
 
 // The flags joined by commas, as the table and the NEF frame write them.
 std::string joined_flags(const std::vector<std::string> &flags);

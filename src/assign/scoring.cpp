@@ -72,3 +72,29 @@ std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> 
     }
     return scores;
 }
+
+void rescore_unmodelled_atoms(std::vector<type_values_t> &scores, const std::vector<shift_values_t> &systems,
+                              const std::vector<shift_names_t> &names, const std::vector<type_statistics_t> &types,
+                              model_t model, int threads) {
+    const nucleus_widths_t widths = nucleus_widths(types);
+    for (const type_statistics_t &type : types) {
+        std::vector<std::size_t> rows;
+        std::vector<shift_values_t> own;
+        std::vector<double> density;
+        for (std::size_t s = 0; s < systems.size(); s++) {
+            type_shifts_t shifts = shifts_for_type(systems[s], names[s], type, widths);
+            if (shifts.unmodelled == 0) continue;
+            rows.push_back(s);
+            own.push_back(std::move(shifts.values));
+            density.push_back(shifts.density);
+        }
+        if (rows.empty()) continue;
+        std::vector<type_statistics_t> alone(1);
+        alone[0].amino_acid = type.amino_acid;
+        alone[0].atoms = type.atoms;
+        alone[0].stats = copy_statistics(type.stats);
+        const std::vector<type_values_t> again = score_spin_systems(own, alone, model, threads);
+        for (std::size_t r = 0; r < rows.size(); r++)
+            scores[rows[r]][type.amino_acid] = again[r][type.amino_acid] * density[r];
+    }
+}

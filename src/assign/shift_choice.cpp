@@ -7,6 +7,7 @@
 #include <cmath>
 #include <set>
 
+#include "formats/atom_names.h"
 #include "observe/observed_atoms.h"
 
 namespace {
@@ -29,6 +30,21 @@ bool type_has_atom(const type_statistics_t &type, const spin_shift_t &shift) {
 
 void add_value(shift_values_t &values, const spin_shift_t &shift) {
     (shift.nucleus == 'H' ? values.h : shift.nucleus == 'C' ? values.c : values.n).push_back(shift.ppm);
+}
+
+void add_name(shift_names_t &names, const spin_shift_t &shift) {
+    (shift.nucleus == 'H' ? names.h : shift.nucleus == 'C' ? names.c : names.n).push_back(shift.atom);
+}
+
+// True when the name is an atom, of the shift's nucleus, of one of the 20
+// amino acids.
+bool is_atom_of_some_type(const spin_shift_t &shift) {
+    for (int amino_acid = 0; amino_acid < 20; amino_acid++) {
+        const std::vector<residue_atom_t> &atoms = amino_acid_atoms(amino_acid);
+        for (int position : atoms_of_name(amino_acid, shift.atom))
+            if (atoms[position].nucleus == shift.nucleus) return true;
+    }
+    return false;
 }
 
 // A name of letters and digits only, without wildcards or other marks.
@@ -84,20 +100,24 @@ chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<typ
             // The type is to be predicted: nothing about the declared type
             // may decide which shifts count. A shift of a kind some type
             // uses counts, unless its name is a plain atom name (letters
-            // and digits) that no type holds: such an atom (an amide proton
-            // of ASN, say, which the statistics leave out) would otherwise be
-            // matched by kind to another atom and count against its own type.
+            // and digits) that no type's statistics hold and that is no atom
+            // of any amino acid. An atom of some amino acid that the
+            // statistics leave out (an amide proton of ASN) counts with its
+            // name: the type that has it takes it out of its own scoring
+            // (observe/unmodelled_atoms.h), the others match it by kind.
             const std::string kind = atom_kind(shift.atom, shift.nucleus);
             takes_part = kind.empty() || used_kinds.count(kind) > 0;
             if (takes_part && !kind.empty() && is_plain_name(shift.atom) &&
-                used_names.count({shift.atom, shift.nucleus}) == 0) {
+                used_names.count({shift.atom, shift.nucleus}) == 0 && !is_atom_of_some_type(shift)) {
                 takes_part = false;
                 chosen.unheld_names++;
                 continue;
             }
         }
-        if (takes_part)
+        if (takes_part) {
             add_value(chosen.values, shift);
+            if (!by_own_type) add_name(chosen.names, shift);
+        }
         else
             chosen.not_taking_part++;
     }

@@ -9,6 +9,7 @@
 #include "assign/scoring.h"
 #include "formats/spin_systems.h"
 #include "observe/type_statistics.h"
+#include "observe/unmodelled_atoms.h"
 
 // A shift is impossible for its nucleus when it lies more than this many
 // standard deviations from the mean of every atom of that nucleus in every
@@ -31,6 +32,7 @@ bool is_impossible_value(const shift_ranges_t &ranges, char nucleus, double ppm)
 
 struct chosen_shifts_t {
     shift_values_t values;                // the shifts scored, per nucleus in the spin system's order
+    shift_names_t names;                  // their atom names, for a spin system to predict; empty otherwise
     std::vector<std::string> impossible;  // "C=9999.00" (the value as written) for each impossible shift
     long not_taking_part = 0;             // shifts left out because their atom takes no part
     long unheld_names = 0;                // shifts of a type to predict left out: their atom name no type holds
@@ -41,7 +43,8 @@ struct chosen_shifts_t {
 // known amino acid, only the atoms its type has among `used` (all its
 // shifts when that type is not selected); for one of unknown type, the
 // shifts whose kind of atom some type has among `used`, or whose name
-// shows no kind, less those whose plain atom name no type holds. With
+// shows no kind, less those whose plain atom name no type holds and that
+// are no atom of any amino acid; their names are kept beside them. With
 // `type_known` false (the type is predicted, even if declared and hidden)
 // the declared type decides nothing.
 chosen_shifts_t choose_shifts(const spin_system_t &system, const std::vector<type_statistics_t> &used,

@@ -154,6 +154,7 @@ public:
         }
         grouping.left_out = out_;
         grouping.out_of_range_values = out_of_range_;
+        grouping.conflicting_values = conflicting_;
         return grouping;
     }
 
@@ -296,7 +297,12 @@ private:
         const double ppm = strtod(row.value.c_str(), nullptr);
         const auto [present, fresh] = system.atoms.try_emplace(nucleus + atom, system.shifts.size());
         if (!fresh) {
-            (system.shifts[present->second].shift.ppm == ppm ? out_.merged_shifts : out_.conflicting_shifts)++;
+            if (system.shifts[present->second].shift.ppm == ppm) {
+                out_.merged_shifts++;
+            } else {
+                out_.conflicting_shifts++;
+                conflicting_[system.system.label].push_back(atom + "=" + row.value);
+            }
             return;
         }
         system.shifts.push_back({{atom, nucleus, row.value, ppm, row.line}, order, index});
@@ -311,6 +317,7 @@ private:
     std::map<std::string, std::vector<std::string>> out_of_range_;  // spin-system name → "C=9999.0", ...
     std::unordered_map<std::string, std::vector<spin_shift_t>> previous_;  // chain and code → shifts of the
                                                                           // residue before
+    std::map<std::string, std::vector<std::string>> conflicting_;   // spin-system name → "CA=54.20", ...
 };
 
 }  // namespace

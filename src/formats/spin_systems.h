@@ -71,6 +71,9 @@ struct spin_grouping_t {
     std::map<std::string, std::vector<std::string>> out_of_range_values;  // by spin-system name: the shifts left
                                                                            // out as outside their nucleus's range,
                                                                            // "C=9999.0" (the value as written)
+    std::map<std::string, std::vector<std::string>> conflicting_values;   // by spin-system name: the values left out
+                                                                           // as a repeated atom's other value, "CA=54.20"
+                                                                           // (atom name as kept, the value as written)
     std::vector<connected_stretch_t> connected;  // NEF: each chain whose code begins with '#' and whose spin
                                                  // systems are all unassigned, in file order
 };

@@ -91,6 +91,13 @@ type_values_t matching_weights(const std::vector<type_values_t> &scores, const s
     if (cap_total <= 0.0) return weights;
     if (scored > cap_total)
         for (double &cap : caps) cap *= scored / cap_total;
+    // Types that no spin system gives any score (PRO against amide protons)
+    // cannot take part in the matching: they keep their composition weight,
+    // and the others are renormalised to the share they had, so that such a
+    // type's weight does not grow as the others are scaled down.
+    const type_values_t initial = expected_counts(scores, weights, selected);
+    double live_share = 0.0;
+    for (int t = 0; t < 20; t++) live_share += initial[t] > 0.0 ? weights[t] : 0.0;
     constexpr int most_rounds = 2000;
     for (int round = 0; round < most_rounds; round++) {
         const type_values_t counts = expected_counts(scores, weights, selected);
@@ -101,9 +108,10 @@ type_values_t matching_weights(const std::vector<type_values_t> &scores, const s
                 within = false;
             }
         if (within) break;
-        double total = 0.0;
-        for (int t = 0; t < 20; t++) total += weights[t];
-        for (double &weight : weights) weight /= total;
+        double live = 0.0;
+        for (int t = 0; t < 20; t++) live += initial[t] > 0.0 ? weights[t] : 0.0;
+        for (int t = 0; t < 20; t++)
+            if (initial[t] > 0.0) weights[t] *= live_share / live;
     }
     return weights;
 }
@@ -125,13 +133,8 @@ std::optional<prior_method_t> prior_method_of_key(const std::string &key) {
     return std::nullopt;
 }
 
-bool prior_method_available(prior_method_t) { return true; }
-
 prior_result_t type_probabilities(const std::vector<type_values_t> &scores, const std::array<bool, 20> &selected,
                                   const std::optional<std::array<int, 20>> &remaining, prior_method_t method) {
-    if (!prior_method_available(method))
-        throw std::invalid_argument(std::string("the prior method '") + prior_method_key(method) +
-                                    "' is not available");
     if (method != prior_method_t::none && !remaining)
         throw std::invalid_argument(std::string("the prior method '") + prior_method_key(method) +
                                     "' needs a sequence");

@@ -21,9 +21,6 @@ enum class prior_method_t {
 const char *prior_method_key(prior_method_t method);
 std::optional<prior_method_t> prior_method_of_key(const std::string &key);
 
-// False for a method this release does not compute.
-bool prior_method_available(prior_method_t method);
-
 struct prior_result_t {
     std::vector<type_values_t> prior;        // per spin system: the prior weight of each type, summing to 1
                                              // over the selected types
@@ -35,7 +32,7 @@ struct prior_result_t {
 // `scores`, each type's score under the model; 0 for a type not selected)
 // by the method. `remaining` holds the residues of each type that the
 // sequence leaves for these spin systems (none without a sequence, which
-// only `none` accepts). A method that is not available, or one that needs
-// a sequence without one, throws std::invalid_argument.
+// only `none` accepts). A method that needs a sequence, given none,
+// throws std::invalid_argument.
 prior_result_t type_probabilities(const std::vector<type_values_t> &scores, const std::array<bool, 20> &selected,
                                   const std::optional<std::array<int, 20>> &remaining, prior_method_t method);

@@ -87,32 +87,49 @@ TEST(AssignOptions, ValuesAndUsageErrors) {
     EXPECT_EQ(parse({"-v"}).outcome.out, "This is kestrin-assign release number " KESTRIN_VERSION "\n");
 }
 
-TEST(MechanicalFlags, EachRuleAndItsBoundary) {
+TEST(SpinFlags, EachRuleAndItsBoundary) {
     const struct {
         int shifts;
         std::vector<std::string> impossible;
-        bool fits;
+        bool fits;        // some type scores above 0
+        bool best_fits;   // the best type's fit is within its threshold
+        std::vector<std::string> far;
         double share;
         const char *flags;
     } cases[] = {
-        {0, {}, false, 0.0, "no_shifts"},
-        {0, {"C=9999.00"}, false, 0.0, "no_shifts,impossible_value:C=9999.00"},
-        {1, {}, true, 0.5, "few_shifts"},
-        {2, {}, true, 0.5, "few_shifts"},
-        {3, {}, true, 0.5, ""},
-        {3, {}, true, 0.49, "sparse"},
-        {4, {}, false, 0.0, "no_fit"},
-        {5, {"H=999", "N=0.0"}, true, 1.0, "impossible_value:H=999,impossible_value:N=0.0"},
+        {0, {}, false, false, {}, 0.0, "no_shifts"},
+        {0, {"C=9999.00"}, false, false, {}, 0.0, "no_shifts,impossible_value:C=9999.00"},
+        {1, {}, true, true, {}, 0.5, "few_shifts"},
+        {2, {}, true, true, {}, 0.5, "few_shifts"},
+        {3, {}, true, true, {}, 0.5, ""},
+        {3, {}, true, true, {}, 0.49, "sparse"},
+        {4, {}, false, false, {}, 0.0, "no_fit"},
+        {4, {}, true, false, {}, 1.0, "no_fit"},
+        {4, {}, true, false, {}, 0.2, "no_fit"},
+        {4, {}, true, true, {"C=187.3", "N=80"}, 1.0, "far_shift:C=187.3,far_shift:N=80"},
+        {4, {}, true, false, {"H=1.5"}, 1.0, "no_fit,far_shift:H=1.5"},
+        {5, {"H=999", "N=0.0"}, true, true, {}, 1.0, "impossible_value:H=999,impossible_value:N=0.0"},
+        {5, {"C=9999"}, true, true, {"C=187.3"}, 1.0, "impossible_value:C=9999,far_shift:C=187.3"},
     };
     for (const auto &c : cases) {
         flag_facts_t facts;
         facts.shifts = c.shifts;
         facts.impossible = c.impossible;
         facts.any_type_fits = c.fits;
+        facts.best_type_fits = c.best_fits;
+        facts.far = c.far;
         facts.best_observed_share = c.share;
-        EXPECT_EQ(joined_flags(mechanical_flags(facts)), c.flags) << c.shifts << " " << c.share;
+        EXPECT_EQ(joined_flags(spin_flags(facts)), c.flags) << c.shifts << " " << c.share;
     }
     EXPECT_EQ(flag_name("impossible_value:C=9999.00"), "impossible_value");
+    EXPECT_EQ(flag_name("far_shift:C=187.3"), "far_shift");
+    flag_facts_t merged;
+    merged.shifts = 9;
+    merged.impossible = {"N=0"};
+    merged.conflicting = {"CA=54.20", "N=121.3"};
+    merged.any_type_fits = merged.best_type_fits = true;
+    merged.best_observed_share = 1.0;
+    EXPECT_EQ(joined_flags(spin_flags(merged)), "impossible_value:N=0,conflicting_shift:CA=54.20,conflicting_shift:N=121.3");
 }
 
 TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
@@ -172,19 +189,22 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
             EXPECT_EQ(as_hidden.values.c, as_unknown.values.c) << "the hidden type chose the shifts";
     }
 
-    // A plain atom name that no type holds, of a kind some type uses (an
-    // amide proton of ASN against statistics that leave it out), is left
-    // out for every type and counted; a wildcard name of that kind counts.
+    // A plain atom name that no type's statistics hold, of a kind some type
+    // uses, is left out for every type and counted when it is no atom of
+    // any amino acid (HD29); an atom that the statistics leave out (ASN
+    // HD22) counts, with its name, for the types to take it out of their
+    // own scoring; a wildcard name of that kind counts.
     const std::vector<type_statistics_t> full_used = restricted_statistics(full, [](int, const selected_atom_t &) {
         return true;
     });
     spin_system_t asparagine{"#2", "@2", "@2", ".", -1, 3, {}, {}};
     for (const auto &[atom, nucleus, value] : std::vector<std::tuple<const char *, char, const char *>>{
-             {"H", 'H', "8.1"}, {"HD29", 'H', "7.5"}, {"H%", 'H', "7.0"}})
+             {"H", 'H', "8.1"}, {"HD29", 'H', "7.5"}, {"H%", 'H', "7.0"}, {"HD22", 'H', "7.4"}})
         asparagine.shifts.push_back({atom, nucleus, value, strtod(value, nullptr), 3});
     const chosen_shifts_t unheld = choose_shifts(asparagine, full_used, shift_ranges(full_used), false);
     EXPECT_EQ(unheld.unheld_names, 1);
-    EXPECT_EQ(unheld.values.h, (std::vector<double>{8.1, 7.0}));
+    EXPECT_EQ(unheld.values.h, (std::vector<double>{8.1, 7.0, 7.4}));
+    EXPECT_EQ(unheld.names.h, (std::vector<std::string>{"H", "H%", "HD22"}));
 }
 
 TEST(ResiduesLeft, AssignedResiduesUseUpTheirTypeAndMisfitsAreNamed) {
@@ -361,7 +381,9 @@ TEST(NefFrame, ANefFileOfATalosTableHoldsItsShiftsSequenceAndPredictions) {
 
 // The table's rows agree with the run: one per spin system and selected
 // type, probabilities summing to 1, rank 1 the most probable, and a spin
-// system without a top type with no rank and no probability.
+// system without a top type with no rank and no probability; a fit (log10
+// of a p-value, at most 0) and a farthest shift for every type of a spin
+// system with shifts.
 TEST(Table, RowsAgreeWithTheRun) {
     const std::string input = read_file_text(std::string(KESTRIN_E2E_INPUTS) + "/assign/sec5_corrupted.nef");
     assign_options_t options = options_for("sec5_corrupted.nef");
@@ -371,7 +393,8 @@ TEST(Table, RowsAgreeWithTheRun) {
     std::istringstream table(table_text(run));
     std::string line;
     std::getline(table, line);
-    EXPECT_EQ(line, "name\tchain\tsequence_code\tdeclared\ttype\tscore\tprior\tprobability\trank\tflags\tobserved_share");
+    EXPECT_EQ(line, "name\tchain\tsequence_code\tdeclared\ttype\tscore\tprior\tprobability\trank\tflags\tobserved_share\t"
+                    "fit\tfarthest_sd");
     std::map<std::string, double> sums;
     std::map<std::string, int> rows;
     std::map<std::string, std::string> flags;
@@ -381,9 +404,14 @@ TEST(Table, RowsAgreeWithTheRun) {
         for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
             f.push_back(line.substr(start, tab - start));
         f.push_back(line.substr(start));
-        ASSERT_EQ(f.size(), 11u) << line;
+        ASSERT_EQ(f.size(), 13u) << line;
         rows[f[0]]++;
         flags[f[0]] = f[9];
+        EXPECT_EQ(f[11].empty(), f[0] == "@3") << line;
+        if (!f[11].empty() && f[11] != "-inf") {
+            EXPECT_LE(std::stod(f[11]), 0.0) << line;
+            EXPECT_GE(std::stod(f[12]), 0.0) << line;
+        }
         if (f[7].empty()) {
             EXPECT_EQ(f[8], "") << line;
             continue;

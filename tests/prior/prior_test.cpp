@@ -104,6 +104,17 @@ TEST(Prior, MatchingMovesProbabilityFromAnOverclaimedType) {
     EXPECT_GT(matched.probability[0][0], matched.probability[0][1]);
 }
 
+TEST(Prior, MatchingLeavesATypeNoSpinSystemScoresAtItsCompositionWeight) {
+    // Type 2 scores 0 everywhere (as PRO against amide protons); type 0 is
+    // overclaimed and scaled down round after round. Type 2's weight must
+    // stay its composition share, 1.5 / 4.5, not grow to take the whole prior.
+    const std::vector<type_values_t> scores = {row(10, 1, 0), row(10, 1, 0), row(10, 1, 0)};
+    const prior_result_t matched = type_probabilities(scores, first_three(), left(1, 1, 1), prior_method_t::matching);
+    EXPECT_NEAR(matched.prior[0][2], 1.5 / 4.5, 1e-12);
+    EXPECT_NEAR(matched.prior[0][0] + matched.prior[0][1] + matched.prior[0][2], 1.0, 1e-12);
+    EXPECT_NEAR(column_totals(matched)[0], 1.5, 1e-8);
+}
+
 TEST(Prior, RowsWithoutScoresAndMissingSequence) {
     const prior_result_t r =
         type_probabilities({row(0, 0, 0), row(1, 1, 0)}, first_three(), left(1, 1, 1), prior_method_t::matching);
@@ -113,8 +124,6 @@ TEST(Prior, RowsWithoutScoresAndMissingSequence) {
                  std::invalid_argument);
     EXPECT_THROW(type_probabilities({row(1, 1, 1)}, first_three(), std::nullopt, prior_method_t::matching),
                  std::invalid_argument);
-    EXPECT_TRUE(prior_method_available(prior_method_t::matching));
-    EXPECT_TRUE(prior_method_available(prior_method_t::composition));
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+#!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Calibration of kestrin-assign's probabilities by cross-validation over
+# whole sequence clusters: the five folds of scripts/cross-validate.sh (an
+# entry's fold is its 95 % sequence cluster, INDEX.tsv cl95, modulo 5), the
+# statistics of fold k built by the recipe of the default statistics
+# (scripts/refdb-recipe.sh) from the other four folds, and the entries of
+# fold k whose BMRB id is a multiple of EVERY (default 10) scored by
+# kestrin-assign with them: types hidden, cfpd, the default prior (matching,
+# with each entry's own sequence), for the full and the backbone sets.
+# Printed per set: spin systems, top-1, and per bin of the top probability
+# (ten equal bins) the spin systems, the mean top probability and the
+# fraction right, and the expected calibration error
+#     ECE = sum_b (n_b / n) |mean p_b - fraction right_b|.
+# A spin system counts as right when its declared type ranks first; one
+# without a top type counts as a top probability of 0, wrong.
+#   calibration-cv.sh [EVERY]
+# kestrin-assign and kestrin-stats are those on the PATH, else those of build/.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/refdb-recipe.sh"
+assign=$(command -v kestrin-assign || echo "$root/build/kestrin-assign")
+stats=$(command -v kestrin-stats || echo "$root/build/kestrin-stats")
+for program in "$assign" "$stats"; do
+  [ -x "$program" ] || { echo "no $program: sh scripts/build.sh build" >&2; exit 1; }
+done
+every=${1:-10}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+tar -xJf "$root/data/refdb/refdb_entries.tar.xz" refdb_nmrstar2
+refdb_entries "$root/data/refdb/INDEX.tsv" >entries
+for fold in 0 1 2 3 4; do
+  mkdir "fold_$fold"
+  awk -v k=$fold '$3 != k { print $1 }' entries >"fold_$fold/train"
+  awk -v k=$fold -v every="$every" '$3 == k && $2 % every == 0 { print $1 }' entries >"fold_$fold/scored"
+done
+# Two folds' statistics at a time.
+for pair in "0 1" "2 3" "4"; do
+  jobs=
+  for fold in $pair; do
+    refdb_statistics "$stats" "fold_$fold" "fold_$fold/train" "$refdb_left_out_backbone" "$refdb_left_out_full" &
+    jobs="$jobs $!"
+  done
+  for job in $jobs; do wait "$job" || { echo "calibration-cv.sh: the statistics of a fold failed" >&2; exit 1; }; done
+done
+for set in full backbone; do
+  : >"tops_$set"
+  for fold in 0 1 2 3 4; do
+    while read -r entry; do
+      "$assign" --hide-types --model cfpd -sf "fold_$fold/stats_refdb_$set.txt" -af "fold_$fold/atoms_refdb_$set.txt" \
+        --threads 2 --table - "$entry" 2>/dev/null |
+        awk -F'\t' 'NR > 1 { key = $1; seen[key] = 1
+            if ($9 == 1) { top[key] = $8; right[key] = ($4 == $5) } }
+          END { for (k in seen) print top[k] + 0, right[k] + 0 }' >>"tops_$set"
+    done <"fold_$fold/scored"
+  done
+  awk -v set="$set" '{ n++; one += $2; b = int($1 * 10); if (b > 9) b = 9; bn[b]++; bp[b] += $1; br[b] += $2 }
+    END { printf "%s: %d spin systems, top-1 %.2f %%\n", set, n, 100 * one / n
+      ece = 0
+      for (b = 0; b < 10; b++) if (bn[b] > 0) {
+        d = bp[b] / bn[b] - br[b] / bn[b]; ece += bn[b] / n * (d < 0 ? -d : d)
+        printf "  bin %.1f-%.1f: %6d  mean p %.3f  right %.3f\n", b / 10, (b + 1) / 10, bn[b], bp[b] / bn[b], br[b] / bn[b] }
+      printf "  ECE %.4f\n", ece }' "tops_$set"
+done
