@@ -26,7 +26,8 @@
 # when its position is its residue (one left out counts as wrong). The
 # output: per level, the spin systems, the share right, and per class the
 # placements and the share of them right (the precision); then one line per
-# entry and level.
+# entry and level; last, a check of the shipped Sec5 file's NmrChains and
+# assigned residues.
 #   placement-simulate.sh [--keep DIR] [ENTRY...]
 #     ENTRY: file names inside the archives (A004_bmr6597.str.corr.pdbresno,
 #     bmrb_nmrstar3/4023.str); default: all 41. --keep DIR keeps the
@@ -152,3 +153,20 @@ awk '{ n[$2]++; right[$2] += $8; c = $2 " " $7; cn[c]++; cr[c] += $8; classes[$7
     for (i = 1; i <= entries; i++) { split(order[i], f, " "); printf "%s\t%s\t%d\t%.2f\n", f[1], f[2], en[order[i]], 100 * er[order[i]] / en[order[i]] } }' \
   "$work/results"
 if [ -n "$keep" ]; then cp "$work/results" "$keep/results.txt"; fi
+
+# The shipped Sec5 file (CcpNmr, partly assigned): each NmrChain of
+# unassigned spin systems must come out at consecutive residues of one chain
+# in its order, and every assigned residue at its own.
+"$assign" --threads 2 --table - "$data/sec5_ccpn_partially_assigned.nef" 2>/dev/null |
+  awk -F'\t' 'NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next }
+    !($1 in done) { done[$1] = 1; p = $col["position"]
+      if ($col["declared"] != "") { assigned++; kept += p == $col["chain"] "." $col["sequence_code"] }
+      else if ($col["chain"] ~ /^#/) { c = $col["chain"]; n[c]++; at[c, n[c]] = p } }
+    END { for (c in n) { chains++; whole = 1
+        for (k = 1; k <= n[c]; k++) {
+          if (at[c, k] == "") { whole = 0; continue }
+          split(at[c, k], f, "."); if (k > 1 && (f[1] != first || f[2] + 0 != start + k - 1)) whole = 0
+          if (k == 1) { first = f[1]; start = f[2] + 0 } }
+        consecutive += whole }
+      printf "\nSec5 file: %d of %d NmrChains at consecutive residues in their order; %d of %d assigned residues at their own\n",
+        consecutive, chains, kept, assigned }'
