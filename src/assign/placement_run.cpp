@@ -173,6 +173,7 @@ void place_run(run_result_t &run, const std::vector<connected_stretch_t> &connec
                       (tolerance.pairs == 1 ? " pair)" : " pairs)");
     run.placement_note = std::to_string(placed) + " of " + std::to_string(movable) + " spin systems to predict placed (" +
                          std::to_string(strong) + " strong), " + std::to_string(problem.stretches.size()) +
-                         " connected stretches; link tolerances " + (tolerances.empty() ? "none" : tolerances);
+                         (problem.stretches.size() == 1 ? " connected stretch" : " connected stretches") +
+                         "; link tolerances " + (tolerances.empty() ? "none" : tolerances);
     messages += "kestrin-assign: placement: " + run.placement_note + "\n";
 }

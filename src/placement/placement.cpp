@@ -42,6 +42,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <memory>
 #include <random>
 
 #include "engines/least_cost_assignment.h"
@@ -130,13 +131,17 @@ public:
         longest_ = longest_segment;
         for (int length : length_) longest_ = std::max(longest_, length);
         longest_run_ = std::max(longest_, positions_ / 2);
-        unary_.assign(static_cast<std::size_t>(n) * positions_, 0.0);
+        // The terms, computed once and shared by the replicas copied from this one.
+        auto unary_terms = std::make_shared<std::vector<double>>(static_cast<std::size_t>(n) * positions_, 0.0);
         for (int s = 0; s < n; s++)
-            for (int p = 0; p < positions_; p++) unary_[s * positions_ + p] = unary(problem.systems[s], p);
-        link_.assign(static_cast<std::size_t>(n) * n, 0.0);
+            for (int p = 0; p < positions_; p++) (*unary_terms)[s * positions_ + p] = unary(problem.systems[s], p);
+        auto link_terms = std::make_shared<std::vector<double>>(static_cast<std::size_t>(n) * n, 0.0);
         for (int a = 0; a < n; a++)
             for (int b = 0; b < n; b++)
-                if (a != b) link_[a * n + b] = link_score(problem.systems[a], problem.systems[b], tolerances);
+                if (a != b) (*link_terms)[a * n + b] = link_score(problem.systems[a], problem.systems[b], tolerances);
+        unary_ = unary_terms->data();
+        link_ = link_terms->data();
+        terms_ = {std::move(unary_terms), std::move(link_terms)};
     }
 
     // Another generator, and another starting temperature: replicas that
@@ -639,8 +644,9 @@ private:
     std::vector<int> at_, slot_of_;    // slot → spin system (-1 empty); spin system → slot
     std::vector<char> locked_;         // a slot no move takes: a fixed spin system's, a residue of no type
     std::vector<int> first_, offset_, length_;  // per spin system: its stretch's first, its place, its length
-    std::vector<double> unary_;        // spin system × position
-    std::vector<double> link_;         // spin system before × spin system after
+    std::vector<std::shared_ptr<const std::vector<double>>> terms_;  // the storage of the two below
+    const double *unary_ = nullptr;    // spin system × position
+    const double *link_ = nullptr;     // spin system before × spin system after
     std::vector<int> best_;
     std::vector<int> slots_moved_, moved_, old_;  // a move's scratch
     std::vector<unsigned> counted_;               // per link (slot + 1 places): the stamp of the last count
