@@ -38,6 +38,8 @@ const char *const usage_text =
     "                     default: the installed ones with the installed\n"
     "                     statistics; none: the one statistics file\n"
     "  --hide-types       predict every spin system, assigned ones too\n"
+    "  --place WHEN       auto (default): place the spin systems to predict in\n"
+    "                     the sequence when there is one; none: do not\n"
     "  --list NAME        read the shift list NAME (its save-frame name, or its\n"
     "                     number counted from 1)\n"
     "  --format FORMAT    read FILE as nef, nmrstar, nmrstar2, sparky or talos\n"
@@ -96,8 +98,8 @@ int threads_of(const std::string &value) {
 }
 
 bool takes_value(const std::string &name) {
-    for (const char *option : {"--model", "--atoms", "--prior", "--sequence", "--classes", "--list", "--format", "--table", "--nef",
-                               "--plot", "--threads"})
+    for (const char *option : {"--model", "--atoms", "--prior", "--place", "--sequence", "--classes", "--list", "--format",
+                               "--table", "--nef", "--plot", "--threads"})
         if (name == option) return true;
     return false;
 }
@@ -157,6 +159,10 @@ assign_options_t parse_assign_options(int argc, char **argv) {
                               : stem == "default" ? classes_rule_t::installed
                                                   : classes_rule_t::stem;
             options.classes_stem = stem;
+        } else if (name == "--place") {
+            const std::string when = option_value(argc, argv, i, name, inline_value);
+            if (when != "auto" && when != "none") usage_error("unknown --place '" + when + "' (choose auto or none).");
+            options.place = when == "auto";
         } else if (arg == "--hide-types") {
             options.hide_types = true;
         } else if (name == "--list") {

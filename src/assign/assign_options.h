@@ -38,6 +38,7 @@ struct assign_options_t {
     std::string classes_stem;                   // --classes STEM: the statistics STEM_helix.txt, STEM_sheet.txt,
                                                 // STEM_coil.txt to mix each type's score over
     bool hide_types = false;                    // --hide-types: predict every spin system
+    bool place = true;                          // --place auto (placed when there is a sequence) or none
     std::optional<std::string> list;            // --list: shift list by save-frame name or number
     std::optional<shift_format_t> format;       // --format: the input's format; absent to recognise it
     std::optional<std::string> table_file;      // --table; "-" is standard output

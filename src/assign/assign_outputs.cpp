@@ -71,6 +71,7 @@ std::string summary_text(const run_result_t &run) {
     text += "# sequence: " + (run.sequence ? run.sequence_note : std::string("none")) + "\n";
     text += "# spin systems: " + std::to_string(run.spins.size()) + " (" + std::to_string(to_predict) +
             " to predict, " + std::to_string(run.spins.size() - to_predict) + " assigned)\n";
+    if (run.placement) text += "# placement: " + run.placement_note + "\n";
 
     std::vector<std::vector<std::string>> rows;
     for (const spin_result_t &spin : run.spins) {
@@ -79,8 +80,19 @@ std::string summary_text(const run_result_t &run) {
         rows.push_back({summary_field(spin.system.label), declared ? AA3[spin.declared] : "-",
                         rank > 0 ? std::to_string(rank) : "-", top_types(run, spin),
                         summary_field(joined_flags(spin.flags))});
+        if (run.placement) {
+            const bool placed = !spin.position.empty();
+            rows.back().push_back(placed ? summary_field(spin.position) : "-");
+            rows.back().push_back(placed || !spin.position_class.empty() ? formatted("%.2f", spin.position_probability)
+                                                                          : "-");
+            rows.back().push_back(spin.runner_up.empty() ? "-"
+                                                         : summary_field(spin.runner_up) + ":" +
+                                                               formatted("%.2f", spin.runner_up_probability));
+        }
     }
-    const std::vector<std::string> heading = {"# name", "declared", "rank", "types", "flags"};
+    std::vector<std::string> heading = {"# name", "declared", "rank", "types", "flags"};
+    // The placement's fields come after the first five, which keep their places.
+    if (run.placement) heading.insert(heading.end(), {"position", "p_position", "runner_up"});
     std::vector<std::size_t> width(heading.size());
     for (std::size_t c = 0; c < heading.size(); c++) {
         width[c] = heading[c].size();
@@ -99,12 +111,20 @@ std::string summary_text(const run_result_t &run) {
 
 std::string table_text(const run_result_t &run) {
     std::string text = "name\tchain\tsequence_code\tdeclared\ttype\tscore\tprior\tprobability\trank\tflags\t"
-                       "observed_share\tfit\tfarthest_sd\n";
+                       "observed_share\tfit\tfarthest_sd";
+    text += run.placement ? "\tposition\tposition_probability\trunner_up\tposition_class\n" : "\n";
     for (const spin_result_t &spin : run.spins) {
         const std::string head = table_field(spin.system.label) + "\t" + table_field(spin.system.chain) + "\t" +
                                  table_field(spin.system.sequence_code) + "\t" +
                                  (spin.declared >= 0 ? AA3[spin.declared] : "") + "\t";
         const std::string flags = table_field(joined_flags(spin.flags));
+        std::string place;
+        if (run.placement) {
+            const bool known = !spin.position.empty() || !spin.position_class.empty();
+            place = "\t" + table_field(spin.position) + "\t" +
+                    (known ? formatted("%.4f", spin.position_probability) : "") + "\t" + table_field(spin.runner_up) +
+                    "\t" + spin.position_class;
+        }
         for (int t : ranked_types(run, spin)) {
             text += head + AA3[t] + "\t";
             text += (spin.scored ? formatted("%.17g", spin.score[t]) : "") + "\t";
@@ -114,7 +134,7 @@ std::string table_text(const run_result_t &run) {
             text += flags + "\t";
             text += (std::isnan(spin.observed_share[t]) ? "" : formatted("%.3f", spin.observed_share[t])) + "\t";
             text += (std::isnan(spin.fit[t]) ? "" : formatted("%.3f", spin.fit[t])) + "\t";
-            text += (std::isnan(spin.farthest_sd[t]) ? "" : formatted("%.3f", spin.farthest_sd[t])) + "\n";
+            text += (std::isnan(spin.farthest_sd[t]) ? "" : formatted("%.3f", spin.farthest_sd[t])) + place + "\n";
         }
     }
     return text;

@@ -31,6 +31,16 @@ struct spin_result_t {
     type_values_t farthest_sd{};          // each type's farthest shift from its nearest atom, standard deviations
     int top = -1;                         // AA3 index of the top type; -1 when none
     std::vector<std::string> flags;       // flag tokens
+    std::string position;                 // where the placement puts it ("A.27"); empty when not placed
+    std::string position_chain;           // that residue's chain and sequence code as the sequence writes them
+    std::string position_code;
+    double position_probability = 0.0;    // the probability of that position (of being left out when not placed)
+    std::string runner_up;                // the next most probable position, "left out", or empty for none
+    double runner_up_probability = 0.0;   // its probability
+    std::string position_class;           // "strong", "likely", "weak" or "none" ("none" when left out); empty
+                                          // when it took no part (assigned, not scored) or the placement did not
+                                          // run
+    bool place_fixed = false;             // its position is the file's assignment, kept
 };
 
 struct run_result_t {
@@ -46,6 +56,8 @@ struct run_result_t {
     std::string sequence_note;            // one line on the sequence, for the headers
     std::array<bool, 20> selected{};      // the types of the statistics
     std::vector<spin_result_t> spins;     // in file order
+    bool placement = false;               // the spin systems to predict were placed in the sequence
+    std::string placement_note;           // one line on the placement, for the headers
 };
 
 // The selected types of a spin system in rank order, by probability, ties

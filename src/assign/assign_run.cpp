@@ -17,6 +17,7 @@
 #include "assign/assign_statistics.h"
 #include "assign/flags.h"
 #include "assign/nef_output.h"
+#include "assign/placement_run.h"
 #include "assign/residues_left.h"
 #include "assign/shift_choice.h"
 #include "defaults/default_files.h"
@@ -416,6 +417,7 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         settle(spin, used, run, chosen[s], widths, impossible, values_of(grouping.conflicting_values, systems[s]));
     }
     note_flags(run, messages);
+    if (options.place) place_run(run, grouping.connected, types, threads, messages);
     return run;
 }
 

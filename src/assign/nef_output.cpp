@@ -129,19 +129,33 @@ std::string predictions_frame(const run_result_t &run, const std::string &framec
         const std::string code = star_value(spin.system.sequence_code);
         // No flags is a null, as NEF writes a value that does not apply.
         const std::string flags = spin.flags.empty() ? "." : star_value(joined_flags(spin.flags));
+        // The placement's suggestion: the residue, its probability and class.
+        std::vector<std::string> place;
+        if (run.placement) {
+            const bool placed = !spin.position.empty();
+            place = {placed ? star_value(spin.position_chain.empty() ? "A" : spin.position_chain) : ".",
+                     placed ? star_value(spin.position_code) : ".",
+                     placed ? formatted("%.4f", spin.position_probability) : ".",
+                     spin.position_class.empty() ? "." : spin.position_class};
+        }
         if (spin.top < 0) {
             rows.push_back({chain, code, ".", ".", ".", flags});
+            rows.back().insert(rows.back().end(), place.begin(), place.end());
             continue;
         }
         for (int t : ranked_types(run, spin)) {
             if (spin.probability[t] < listed_probability) break;
             rows.push_back({chain, code, AA3[t], formatted("%.6f", spin.probability[t]), std::to_string(spin.rank[t]),
                             flags});
+            rows.back().insert(rows.back().end(), place.begin(), place.end());
         }
     }
-    text += loop_text("   ", {loop + "chain_code", loop + "sequence_code", loop + "residue_name", loop + "probability",
-                              loop + "rank", loop + "flags"},
-                      rows);
+    std::vector<std::string> tags = {loop + "chain_code", loop + "sequence_code", loop + "residue_name",
+                                     loop + "probability", loop + "rank", loop + "flags"};
+    if (run.placement)
+        tags.insert(tags.end(), {loop + "suggested_chain_code", loop + "suggested_sequence_code",
+                                 loop + "position_probability", loop + "position_class"});
+    text += loop_text("   ", tags, rows);
     return text + "save_\n";
 }
 

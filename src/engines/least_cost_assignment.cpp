@@ -27,9 +27,14 @@
 #include <algorithm>
 #include <cmath>
 
-double least_cost_assignment(const std::vector<double> &cost, int rows, int columns) {
+namespace {
+
+// The method itself: owner[j] is the row (from 1) that column j (from 1)
+// ends with, 0 for none; false when a cost is not a number.
+bool hungarian(const std::vector<double> &cost, int rows, int columns, std::vector<int> &owner, double &total) {
     std::vector<double> u(rows + 1, 0.0), v(columns + 1, 0.0), least(columns + 1);
-    std::vector<int> owner(columns + 1, 0), previous(columns + 1, 0);
+    owner.assign(columns + 1, 0);
+    std::vector<int> previous(columns + 1, 0);
     std::vector<char> done(columns + 1);
     for (int i = 1; i <= rows; i++) {
         owner[0] = i;
@@ -61,7 +66,7 @@ double least_cost_assignment(const std::vector<double> &cost, int rows, int colu
                     least[j] -= delta;
                 }
             }
-            if (next == 0) return 0.0;  // not a number among the costs: 0 still bounds a sum of squares
+            if (next == 0) return false;
             free_column = next;
         } while (owner[free_column] != 0);
         do {
@@ -70,6 +75,28 @@ double least_cost_assignment(const std::vector<double> &cost, int rows, int colu
             free_column = column;
         } while (free_column != 0);
     }
-    return -v[0];
+    total = -v[0];
+    return true;
+}
+
+}  // namespace
+
+double least_cost_assignment(const std::vector<double> &cost, int rows, int columns) {
+    std::vector<int> owner;
+    double total = 0.0;
+    // Not a number among the costs: 0 still bounds a sum of squares.
+    return hungarian(cost, rows, columns, owner, total) ? total : 0.0;
+}
+
+std::vector<int> least_cost_columns(const std::vector<double> &cost, int rows, int columns) {
+    for (double c : cost)
+        if (!std::isfinite(c)) return {};
+    std::vector<int> owner;
+    double total = 0.0;
+    if (!hungarian(cost, rows, columns, owner, total)) return {};
+    std::vector<int> column(rows, -1);
+    for (int j = 1; j <= columns; j++)
+        if (owner[j] > 0) column[owner[j] - 1] = j - 1;
+    return column;
 }
 

@@ -73,6 +73,7 @@ public:
         }
         if (is_neighbour_sequence_code(row.sequence_code) || is_neighbour_atom_name(row.atom_name)) {
             out_.neighbour_rows++;
+            keep_previous(row);
             return;
         }
         if (is_uncertain_identifier(row.chain) || is_uncertain_identifier(row.sequence_code) ||
@@ -110,6 +111,12 @@ public:
 
     spin_grouping_t finish() {
         spin_grouping_t grouping;
+        std::map<std::string, bool> all_unassigned;  // chain code → none of its spin systems is assigned
+        for (const building_system_t &building : systems_)
+            if (building.system.chain.compare(0, 1, "#") == 0) {
+                const auto at = all_unassigned.try_emplace(building.system.chain, true).first;
+                at->second = at->second && building.system.amino_acid < 0;
+            }
         std::vector<std::pair<std::size_t, spin_system_t>> kept, empty;
         for (building_system_t &building : systems_) {
             if (building.shifts.empty()) {
@@ -134,6 +141,7 @@ public:
             building.system.line = line;
             kept.emplace_back(first, std::move(building.system));
         }
+        grouping.connected = connected_stretches(kept, all_unassigned);
         std::stable_sort(kept.begin(), kept.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
         for (auto &entry : kept) grouping.systems.push_back(std::move(entry.second));
@@ -151,6 +159,57 @@ public:
     }
 
 private:
+    // A row of the residue before a spin system (@13-1, 48-1, or the atom
+    // name CAi-1) is kept with that spin system, its name as for a residue
+    // of unknown type; rows of other offsets, rows naming an offset twice,
+    // and values that are no shift of their nucleus stay left out.
+    void keep_previous(const shift_row_t &row) {
+        std::string code = row.sequence_code, atom = row.atom_name;
+        const bool by_code = is_neighbour_sequence_code(code), by_atom = is_neighbour_atom_name(atom);
+        if (by_code == by_atom) return;
+        std::string &marked = by_code ? code : atom;
+        const std::size_t sign = marked.find_last_of("+-");
+        if (marked.compare(sign, std::string::npos, "-1") != 0) return;
+        marked.erase(by_code ? sign : sign - 1);
+        atom = unknown_residue_atom_name(atom);
+        const char nucleus = atom.empty() ? 0 : atom[0];
+        if (nucleus != 'H' && nucleus != 'C' && nucleus != 'N') return;
+        const char stated = stated_nucleus(row);
+        if ((stated != 0 && stated != nucleus) || row.value.empty() || !is_decimal_number(row.value)) return;
+        const double ppm = strtod(row.value.c_str(), nullptr);
+        const shift_range_t &range = shift_range(nucleus);
+        if (ppm < range.lowest || ppm > range.highest) return;
+        std::vector<spin_shift_t> &shifts = previous_[row.chain + '\n' + code];
+        for (const spin_shift_t &shift : shifts)
+            if (shift.atom == atom && shift.nucleus == nucleus) return;
+        shifts.push_back({atom, nucleus, row.value, ppm, row.line});
+    }
+
+    // Each NEF chain of unassigned spin systems whose code begins with '#',
+    // its spin systems in the order the file first names them.
+    std::vector<connected_stretch_t> connected_stretches(std::vector<std::pair<std::size_t, spin_system_t>> &kept,
+                                                         const std::map<std::string, bool> &all_unassigned) {
+        std::vector<connected_stretch_t> stretches;
+        for (auto &entry : kept) {
+            spin_system_t &system = entry.second;
+            const auto found = previous_.find(system.chain + '\n' + system.sequence_code);
+            if (found != previous_.end()) system.previous = found->second;
+        }
+        if (format_ != shift_format_t::nef) return stretches;
+        std::vector<std::pair<std::size_t, const spin_system_t *>> ordered;
+        for (const auto &entry : kept) ordered.emplace_back(entry.first, &entry.second);
+        std::stable_sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &[first, system] : ordered) {
+            const auto chain = all_unassigned.find(system->chain);
+            if (chain == all_unassigned.end() || !chain->second) continue;
+            auto stretch = std::find_if(stretches.begin(), stretches.end(),
+                                        [&](const connected_stretch_t &s) { return s.chain == system->chain; });
+            if (stretch == stretches.end()) stretch = stretches.insert(stretches.end(), {system->chain, {}});
+            stretch->labels.push_back(system->label);
+        }
+        return stretches;
+    }
+
     // One spin system carries one residue name, whatever its case.
     void check_one_residue_name(const shift_row_t &row) {
         const auto [named, fresh] = names_.try_emplace(key_of(row), upper(row.residue_name), row.line);
@@ -256,6 +315,8 @@ private:
     std::unordered_map<std::string, std::pair<std::string, long>> names_;  // chain and code → name, line
     left_out_t out_;
     std::map<std::string, std::vector<std::string>> out_of_range_;  // spin-system name → "C=9999.0", ...
+    std::unordered_map<std::string, std::vector<spin_shift_t>> previous_;  // chain and code → shifts of the
+                                                                          // residue before
     std::map<std::string, std::vector<std::string>> conflicting_;   // spin-system name → "CA=54.20", ...
 };
 

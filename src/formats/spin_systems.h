@@ -29,13 +29,24 @@ struct spin_system_t {
     std::vector<spin_shift_t> shifts;  // H, then C, then N; within a nucleus in the amino acid's atom order
                                        // (the selection's order when one applies), in file order for
                                        // unassigned spin systems
+    std::vector<spin_shift_t> previous;  // shifts the experiments saw for the residue before it (rows @13-1,
+                                         // 48-1, CAi-1), names as for an unknown type with the offset taken
+                                         // off ("CA", "CB"), in file order; a repeated atom keeps its first
+};
+
+// Spin systems that the file links into a stretch of consecutive residues
+// (a NEF NmrChain of unassigned spin systems, "#13").
+struct connected_stretch_t {
+    std::string chain;                // the chain code as written ("#13")
+    std::vector<std::string> labels;  // the spin systems' names, residue after residue as the file lists them
 };
 
 // What was left out, and why. Rows are counted once, under the first
 // reason that applies, in this order; shifts are the atoms a kept row gives.
 struct left_out_t {
     long null_identifier_rows = 0;  // rows with a STAR null as chain, sequence code or atom name (or "?" residue)
-    long neighbour_rows = 0;      // rows of a neighbouring residue (@13-1, 48-1, CAi-1)
+    long neighbour_rows = 0;      // rows of a neighbouring residue (@13-1, 48-1, CAi-1); those of the residue
+                                  // before are kept with their spin system as its `previous` shifts
     long uncertain_rows = 0;      // assignments marked uncertain (HB2|HB3, H@349, 108?, GLN?)
     long other_residue_rows = 0;  // rows of residues that are not one of the 20 amino acids
     std::map<std::string, long> other_residues;  // those residue names, with their rows
@@ -63,6 +74,8 @@ struct spin_grouping_t {
     std::map<std::string, std::vector<std::string>> conflicting_values;   // by spin-system name: the values left out
                                                                            // as a repeated atom's other value, "CA=54.20"
                                                                            // (atom name as kept, the value as written)
+    std::vector<connected_stretch_t> connected;  // NEF: each chain whose code begins with '#' and whose spin
+                                                 // systems are all unassigned, in file order
 };
 
 // The name of the spin system of a chain and sequence code, unique within a

@@ -17,10 +17,10 @@ void check_label(const spin_system_t &system) {
     }
 }
 
-void append_nucleus(std::string &text, const spin_system_t &system, char nucleus) {
+void append_nucleus(std::string &text, const std::vector<spin_shift_t> &shifts, char nucleus) {
     std::string values;
     int count = 0;
-    for (const spin_shift_t &shift : system.shifts)
+    for (const spin_shift_t &shift : shifts)
         if (shift.nucleus == nucleus) {
             if (count++ > 0) values += ' ';
             values += shift.value;
@@ -44,13 +44,17 @@ std::string comment_safe(const std::string &text) {
 }
 
 std::string spin_systems_text(const std::vector<spin_system_t> &systems, const std::string &comment,
-                              bool hide_types) {
+                              bool hide_types, bool previous) {
     std::string text = "<!-- " + comment_safe(comment) + " -->\n";
     for (const spin_system_t &system : systems) {
         check_label(system);
         const char *type = hide_types || system.amino_acid < 0 ? "UNK" : AA3[system.amino_acid];
         text += std::string("<res type=\"") + type + "\" name=\"" + system.label + "\">\n";
-        for (char nucleus : {'H', 'C', 'N'}) append_nucleus(text, system, nucleus);
+        for (char nucleus : {'H', 'C', 'N'}) append_nucleus(text, system.shifts, nucleus);
+        text += "</res>\n";
+        if (!previous || system.previous.empty()) continue;
+        text += "<res type=\"UNK\" name=\"" + system.label + "-1\" precedes=\"" + system.label + "\">\n";
+        for (char nucleus : {'H', 'C', 'N'}) append_nucleus(text, system.previous, nucleus);
         text += "</res>\n";
     }
     return text;

@@ -23,6 +23,10 @@ const char *const usage_text =
     "                   spin systems of unknown type keep all their shifts\n"
     "  --hide-types     write every spin system as type UNK (after -af has\n"
     "                   selected by the true type), so that kestrin predicts it\n"
+    "  --previous       also write the shifts seen for the residue before a\n"
+    "                   spin system (rows @13-1, 48-1, CAi-1) as a spin system\n"
+    "                   NAME-1, marked precedes=\"NAME\", so that kestrin types\n"
+    "                   it too\n"
     "  --list NAME      read the shift list NAME (its save-frame name, or its\n"
     "                   number counted from 1); default: the first list that\n"
     "                   holds an amino acid or an unassigned spin system\n"
@@ -54,6 +58,8 @@ spins_options_t parse_spins_options(int argc, char **argv) {
             options.atoms_file = line.value();
         } else if (name == "--hide-types") {
             options.hide_types = true;
+        } else if (name == "--previous") {
+            options.previous = true;
         } else if (name == "--list") {
             options.list = line.value();
         } else if (name == "--format") {

@@ -12,6 +12,7 @@ struct spins_options_t {
     std::string input;                      // the shift file; "-" for standard input
     std::optional<std::string> atoms_file;  // -af: atom selection file; absent when not given
     bool hide_types = false;                // --hide-types: write every type as UNK
+    bool previous = false;                  // --previous: the shifts of the residue before as spin systems
     std::optional<std::string> list;        // --list: shift list by save-frame name or number
     std::optional<shift_format_t> format;   // --format: the input's format; absent to recognise it
 };

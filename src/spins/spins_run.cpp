@@ -30,8 +30,9 @@ int convert(const spins_options_t &options) {
         if (!file.lists[list].name.empty()) comment += ", shift list " + file.lists[list].name;
         if (options.atoms_file) comment += ", atoms of " + *options.atoms_file;
         if (options.hide_types) comment += ", types hidden";
+        if (options.previous) comment += ", residues before as NAME-1";
         output_set_t outputs;
-        outputs.add_standard_output().write(spin_systems_text(grouping.systems, comment, options.hide_types));
+        outputs.add_standard_output().write(spin_systems_text(grouping.systems, comment, options.hide_types, options.previous));
         outputs.commit();
         fputs(conversion_summary(current, file, list, grouping).c_str(), stderr);
         return 0;

@@ -152,7 +152,7 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     const std::vector<type_statistics_t> used = restricted_statistics(full, [](int, const selected_atom_t &atom) {
         return atom.name == "H" || atom.name == "CA" || atom.name == "CB";
     });
-    spin_system_t alanine{"A", "5", "A.5", "ALA", 0, 3, {}};
+    spin_system_t alanine{"A", "5", "A.5", "ALA", 0, 3, {}, {}};
     for (const auto &[atom, nucleus, value] : std::vector<std::tuple<const char *, char, const char *>>{
              {"H", 'H', "8.1"}, {"HA", 'H', "4.3"}, {"CA", 'C', "52.0"}, {"CB", 'C', "9999.00"}, {"N", 'N', "123"}})
         alanine.shifts.push_back({atom, nucleus, value, strtod(value, nullptr), 3});
@@ -163,7 +163,7 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     EXPECT_EQ(chosen.impossible, std::vector<std::string>{"C=9999.00"});
     EXPECT_EQ(chosen.not_taking_part, 2);
     // Of unknown type: kinds some type has among the atoms used, and names without a kind.
-    spin_system_t unknown{"#1", "@1", "@1", ".", -1, 3, alanine.shifts};
+    spin_system_t unknown{"#1", "@1", "@1", ".", -1, 3, alanine.shifts, {}};
     unknown.shifts.push_back({"C1", 'C', "30.0", 30.0, 4});
     const chosen_shifts_t open = choose_shifts(unknown, used, ranges, false);
     EXPECT_EQ(open.values.c, (std::vector<double>{52.0, 30.0}));
@@ -197,7 +197,7 @@ TEST(ShiftChoice, ImpossibleValuesAndAtomsThatTakeNoPart) {
     const std::vector<type_statistics_t> full_used = restricted_statistics(full, [](int, const selected_atom_t &) {
         return true;
     });
-    spin_system_t asparagine{"#2", "@2", "@2", ".", -1, 3, {}};
+    spin_system_t asparagine{"#2", "@2", "@2", ".", -1, 3, {}, {}};
     for (const auto &[atom, nucleus, value] : std::vector<std::tuple<const char *, char, const char *>>{
              {"H", 'H', "8.1"}, {"HD29", 'H', "7.5"}, {"H%", 'H', "7.0"}, {"HD22", 'H', "7.4"}})
         asparagine.shifts.push_back({atom, nucleus, value, strtod(value, nullptr), 3});
@@ -212,9 +212,9 @@ TEST(ResiduesLeft, AssignedResiduesUseUpTheirTypeAndMisfitsAreNamed) {
                                   {"A", "4", "GLY", 7}, {"A", "5", "ZN", -1}},
                                  "_nef_sequence"};
     const std::vector<spin_system_t> systems = {
-        {"A", "2", "A.2", "ALA", 0, 1, {}}, {"A", "4", "A.4", "ALA", 0, 2, {}},
-        {"A", "1", "A.1", "GLY", 7, 3, {}}, {"#1", "@1", "@1", ".", -1, 4, {}},
-        {"A", "3", "A.3", "ALA", 0, 5, {}}, {"A", "9", "A.9", "SER", 15, 6, {}},
+        {"A", "2", "A.2", "ALA", 0, 1, {}, {}}, {"A", "4", "A.4", "ALA", 0, 2, {}, {}},
+        {"A", "1", "A.1", "GLY", 7, 3, {}, {}}, {"#1", "@1", "@1", ".", -1, 4, {}, {}},
+        {"A", "3", "A.3", "ALA", 0, 5, {}, {}}, {"A", "9", "A.9", "SER", 15, 6, {}, {}},
     };
     const residues_left_t left = residues_left(sequence, systems, {true, true, true, false, false, true});
     EXPECT_EQ(left.residues, 5);

@@ -47,6 +47,68 @@ TEST(SpinSystems, UnassignedGroupsAreSpinSystemsAndNeighbourRowsAreLeftOut) {
     EXPECT_EQ(g.left_out.empty_spin_systems, 0);
 }
 
+// "CA=60.8819914,CB=40.25791936": the shifts of the residue before, as kept.
+std::string previous_of(const spin_system_t &system) {
+    std::string text;
+    for (const spin_shift_t &shift : system.previous)
+        text += (text.empty() ? "" : ",") + shift.atom + "=" + shift.value;
+    return text;
+}
+
+TEST(SpinSystems, RowsOfTheResidueBeforeStayWithTheirSpinSystem) {
+    const spin_grouping_t g = grouped("nef_sec5_excerpt.nef");
+    const struct {
+        std::size_t system;
+        const char *previous;
+    } expected[] = {
+        {0, "CA=60.8819914,CB=40.25791936"},   // #13.@13 from @13-1
+        {1, "CA=59.2910981,CB=37.30928335"},   // #13.@1
+        {2, "CA=61.21798168,CB=33.27430776"},  // #13.@27
+        {3, ""},                               // @2 has none
+        {4, "CA=62.41758634,CB=69.74427942"},  // @3 of the default chain
+        {9, "CA=60.75581837,CB=25.51473933"},  // A.45, an assigned residue, from 45-1
+        {10, "CA=45.65059685"},                // A.46
+    };
+    for (const auto &e : expected)
+        EXPECT_EQ(previous_of(g.systems.at(e.system)), e.previous) << g.systems.at(e.system).label;
+    EXPECT_EQ(g.systems[0].previous[0].line, 18);
+    EXPECT_EQ(g.systems[0].previous[0].nucleus, 'C');
+    // Still counted as left out, so that what kestrin-spins writes is as before.
+    EXPECT_EQ(g.left_out.neighbour_rows, 11);
+    // The NmrChain #13 links its three spin systems in the order the file lists them.
+    ASSERT_EQ(g.connected.size(), 1u);
+    EXPECT_EQ(g.connected[0].chain, "#13");
+    EXPECT_EQ(g.connected[0].labels, (std::vector<std::string>{"#13.@13", "#13.@1", "#13.@27"}));
+}
+
+TEST(SpinSystems, AtomNamesOfTheResidueBeforeAndOtherOffsets) {
+    const std::string head = "data_x\nsave_l\nloop_\n_nef_chemical_shift.chain_code\n_nef_chemical_shift.sequence_code\n"
+                             "_nef_chemical_shift.residue_name\n_nef_chemical_shift.atom_name\n"
+                             "_nef_chemical_shift.value\n_nef_chemical_shift.element\n";
+    const struct {
+        const char *rows;
+        const char *previous;  // of spin system @5 (the first)
+        std::size_t stretches;
+    } cases[] = {
+        {"@- @5 . CAi-1 52.1 C\n@- @5 . CBi-1 40.2 C\n@- @5 . H 8.1 H\n", "CA=52.1,CB=40.2", 0},
+        {"@- @5 . H 8.1 H\n@- @5-1 . CA 52.1 C\n@- @5-1 . CA 52.3 C\n", "CA=52.1", 0},  // the first kept
+        {"@- @5 . H 8.1 H\n@- @5+1 . CA 52.1 C\n@- @5 . CAi+1 52.1 C\n", "", 0},        // the residue after
+        {"@- @5 . H 8.1 H\n@- @5-2 . CA 52.1 C\n", "", 0},                              // two before
+        {"@- @5 . H 8.1 H\n@- @5-1 . CAi-1 52.1 C\n", "", 0},                           // an offset twice
+        {"@- @5 . H 8.1 H\n@- @5-1 . CA 52.1 H\n@- @5-1 . CB 9999 C\n", "", 0},        // wrong element, no shift
+        {"@- @5 . H 8.1 H\n@- @5-1 . CA . C\n@- @5-1 . CB x C\n", "", 0},              // null, not a number
+        {"'#2' @5 . H 8.1 H\n'#2' @6 . H 8.2 H\n'#2' @6-1 . HA 4.1 H\n", "", 1},
+        {"'#2' @5 . H 8.1 H\n'#2' @6 ALA H 8.2 H\n", "", 0},  // an assigned residue: no stretch
+    };
+    for (const auto &c : cases) {
+        const shift_file_t file = read_shift_file(head + c.rows + "stop_\nsave_\n");
+        const spin_grouping_t g = group_spin_systems(file.lists[0], file.format);
+        ASSERT_FALSE(g.systems.empty()) << c.rows;
+        EXPECT_EQ(previous_of(g.systems[0]), c.previous) << c.rows;
+        EXPECT_EQ(g.connected.size(), c.stretches) << c.rows;
+    }
+}
+
 TEST(SpinSystems, TheNefExampleShowsEveryNameRule) {
     const spin_grouping_t g = grouped("nef_commented_example_shift_lists.nef");
     std::map<std::string, std::string> by_label;

@@ -32,7 +32,7 @@ TEST(AtomKinds, BackboneNamesThenSideChainPositions) {
 }
 
 spin_system_t system_of(int amino_acid, const std::vector<std::pair<const char *, char>> &atoms) {
-    spin_system_t system{"A", "1", "A.1", amino_acid < 0 ? "." : "ALA", amino_acid, 1, {}};
+    spin_system_t system{"A", "1", "A.1", amino_acid < 0 ? "." : "ALA", amino_acid, 1, {}, {}};
     for (const auto &[atom, nucleus] : atoms) system.shifts.push_back({atom, nucleus, "1.0", 1.0, 1});
     return system;
 }

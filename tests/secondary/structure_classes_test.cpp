@@ -17,7 +17,13 @@ namespace {
 constexpr int ala = 0;
 
 spin_system_t alanine(const std::string &chain, const std::string &code, double ca, double ha) {
-    spin_system_t system{chain, code, chain + "." + code, "ALA", ala, 1, {}};
+    spin_system_t system;
+    system.chain = chain;
+    system.sequence_code = code;
+    system.label = chain + "." + code;
+    system.residue_name = "ALA";
+    system.amino_acid = ala;
+    system.line = 1;
     system.shifts.push_back({"HA", 'H', "", ha, 1});
     system.shifts.push_back({"CA", 'C', "", ca, 1});
     return system;

@@ -78,8 +78,22 @@ TEST(SpinsRun, ShiftListsByNameNumberOrContent) {
     EXPECT_EQ(choose_shift_list(file, std::nullopt), 0u);  // no list holds protein: the first
 }
 
+TEST(SpinsWriter, ShiftsOfTheResidueBeforeAsSpinSystemsOfTheirOwn) {
+    spin_system_t system{"#13", "@1", "#13.@1", ".", -1, 7, {{"H", 'H', "8.59", 8.59, 11}, {"CA", 'C', "61.16", 61.16, 9}}, {}};
+    const std::string alone = "<res type=\"UNK\" name=\"#13.@1\">\n  <cs type=\"H\" n=\"1\">\n8.59\n"
+                              "  <cs type=\"C\" n=\"1\">\n61.16\n</res>\n";
+    // Without shifts of the residue before, --previous changes nothing.
+    EXPECT_EQ(spin_systems_text({system}, "c", false, true), "<!-- c -->\n" + alone);
+    system.previous = {{"CA", 'C', "59.29", 59.29, 7}, {"CB", 'C', "37.31", 37.31, 8}};
+    EXPECT_EQ(spin_systems_text({system}, "c", false, false), "<!-- c -->\n" + alone);
+    EXPECT_EQ(spin_systems_text({system}, "c", false, true),
+              "<!-- c -->\n" + alone +
+                  "<res type=\"UNK\" name=\"#13.@1-1\" precedes=\"#13.@1\">\n  <cs type=\"C\" n=\"2\">\n59.29 37.31\n"
+                  "</res>\n");
+}
+
 TEST(SpinsWriter, NamesThatKestrinsInputCannotCarryEndTheRun) {
-    spin_system_t system{"A", "12", "A.12", "ALA", 0, 40, {{"H", 'H', "8.12", 8.12, 40}, {"CA", 'C', "52.4", 52.4, 41}}};
+    spin_system_t system{"A", "12", "A.12", "ALA", 0, 40, {{"H", 'H', "8.12", 8.12, 40}, {"CA", 'C', "52.4", 52.4, 41}}, {}};
     EXPECT_EQ(spin_systems_text({system}, "x--y\nz", false),
               "<!-- x- -y?z -->\n<res type=\"ALA\" name=\"A.12\">\n  <cs type=\"H\" n=\"1\">\n8.12\n"
               "  <cs type=\"C\" n=\"1\">\n52.4\n</res>\n");

@@ -199,7 +199,7 @@ TEST(Recipe, BoundariesMetExactly) {
 }
 
 spin_system_t residue(int amino_acid, const std::vector<std::pair<std::string, double>> &shifts) {
-    spin_system_t s{"", "1", "1", amino_acid < 0 ? "." : AA3[amino_acid], amino_acid, 1, {}};
+    spin_system_t s{"", "1", "1", amino_acid < 0 ? "." : AA3[amino_acid], amino_acid, 1, {}, {}};
     for (const auto &[atom, ppm] : shifts) s.shifts.push_back({atom, atom[0], "", ppm, 1});
     return s;
 }
