@@ -3,7 +3,8 @@
 # Top-1 and top-3 accuracy of kestrin-assign's sequence priors on the
 # held-out entries of data/raw (proteins the statistics were not built
 # from), with every type hidden (--hide-types) and scored by cfpd, for the
-# full and the backbone statistics. A spin system counts as right at top-k
+# full and the backbone statistics, each as the mixture of its statistics
+# per secondary-structure class (the default). A spin system counts as right at top-k
 # when its declared type ranks k or better; spin systems with no shift
 # scored count as wrong. Full-atom accuracy is also given over the entries
 # with side-chain assignments ("sidechain": at least as many shifts beyond
@@ -47,11 +48,12 @@ for atoms in full backbone; do
     for entry in "$@"; do
       side=0
       has_side_chains "$work/$entry" && side=1
-      "$assign" --hide-types --model cfpd --prior "$prior" -sf "$data/stats_refdb_$atoms.txt" \
+      "$assign" --hide-types --model cfpd --prior "$prior" --classes "$data/stats_refdb_$atoms" \
+        -sf "$data/stats_refdb_$atoms.txt" \
         -af "$data/atoms_refdb_$atoms.txt" --threads 2 --table - "$work/$entry" 2>/dev/null |
         awk -F'\t' -v side="$side" 'NR > 1 { key = $1 "/" $2 "/" $3; seen[key] = 1
             if ($9 == 1) { top[key] = $8; right[key] = ($4 == $5 && $6 + 0 > 0) }
-            if ($4 == $5 && $6 + 0 > 0) rank[key] = $9 }
+            if ($4 == $5 && $6 + 0 > 0) rank[key] = $9 == "" ? 99 : $9 }
           END { for (k in seen) print (k in rank) ? rank[k] : 99, top[k] + 0, right[k] + 0, side }' >>"$work/ranks"
     done
     [ "$prior" = matching ] && awk -v atoms="$atoms" '{ b = int($2 * 10); if (b > 9) b = 9
