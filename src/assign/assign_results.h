@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assign/assign_referencing.h"
 #include "assign/scoring.h"
 #include "formats/sequence.h"
 #include "formats/shift_table.h"
@@ -44,6 +45,7 @@ struct run_result_t {
     std::string sequence_note;            // one line on the sequence, for the headers
     std::array<bool, 20> selected{};      // the types of the statistics
     std::vector<spin_result_t> spins;     // in file order
+    referencing_result_t referencing;     // the offsets found or imposed, and the corrections made
 };
 
 // The selected types of a spin system in rank order, by probability, ties
