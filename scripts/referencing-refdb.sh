@@ -51,7 +51,7 @@ awk -v ca="$ca" -v cb="$cb" -v co="$co" -v n="$n" '
 "$assign" --hide-types --threads 1 --referencing - "$out" 2>/dev/null |
   awk -F'\t' -v file="$file" -v ca="$ca" -v n="$n" '
     $1 == "C" { c = $2 == "" ? "NA" : $2 } $1 == "N" { nn = $2 == "" ? "NA" : $2 }
-    END { print file, ca, c, n, nn }'
+    END { print file, ca, c == "" ? "NA" : c, n, nn == "" ? "NA" : nn }'
 rm -f "$out"
 ONE
 awk -v w="$work" -v a="$assign" '{ print w, a, $1, $2, $3, $4, $5 }' "$work/entries" |
