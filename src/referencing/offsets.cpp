@@ -262,7 +262,8 @@ double uncertainty_at(const likelihood_t &likelihood, const std::array<double, s
         slopes += slope * slope;
     }
     if (!(curvature < 0.0)) return std::numeric_limits<double>::infinity();
-    return std::max(1.0 / std::sqrt(-curvature), std::sqrt(slopes) / -curvature);
+    const double within = std::max(1.0 / std::sqrt(-curvature), std::sqrt(slopes) / -curvature);
+    return std::sqrt(within * within + settings.protein_spread[kind] * settings.protein_spread[kind]);
 }
 
 }  // namespace

@@ -88,9 +88,13 @@ TEST(ReferencingOffsets, KnownOffsetsComeBackWithinTheirUncertainty) {
         {{1.5, 0.0, -2.0, 0.0}, 4},  {{0.0, 0.0, 2.0, 0.3}, 5},  {{-1.5, 1.0, 1.0, -0.3}, 6},
         {{4.0, 0.0, 0.0, 0.0}, 7},   {{0.0, 0.0, -4.0, 0.0}, 8},
     };
+    // Spin systems drawn from the statistics themselves have no spread
+    // between proteins: the uncertainty is the likelihood's own.
+    referencing_settings_t within;
+    within.protein_spread = {0.0, 0.0, 0.0, 0.0};
     for (const case_t &c : cases) {
         const std::vector<referencing_system_t> systems = synthetic_systems(types, 120, c.moved, c.seed);
-        const std::array<offset_estimate_t, shift_kinds> found = estimate_offsets(systems, types);
+        const std::array<offset_estimate_t, shift_kinds> found = estimate_offsets(systems, types, {}, within);
         for (int k = 0; k < shift_kinds; k++) {
             const offset_estimate_t &e = found[k];
             ASSERT_TRUE(e.estimated) << shift_kind_key(k) << " seed " << c.seed;
@@ -103,6 +107,20 @@ TEST(ReferencingOffsets, KnownOffsetsComeBackWithinTheirUncertainty) {
             EXPECT_GT(e.uncertainty, 0.0) << shift_kind_key(k);
             EXPECT_LT(e.uncertainty, k == kind_h ? 0.05 : 0.5) << shift_kind_key(k) << " seed " << c.seed;
         }
+    }
+}
+
+TEST(ReferencingOffsets, TheSpreadBetweenProteinsAddsInQuadrature) {
+    const std::vector<type_statistics_t> types = backbone_types();
+    const std::vector<referencing_system_t> systems = synthetic_systems(types, 60, {1.0, 0.0, 0.0, 0.0}, 51);
+    referencing_settings_t within, spread;
+    within.protein_spread = {0.0, 0.0, 0.0, 0.0};
+    spread.protein_spread = {0.3, 0.4, 0.5, 0.05};
+    const auto a = estimate_offsets(systems, types, {}, within), b = estimate_offsets(systems, types, {}, spread);
+    for (int k = 0; k < shift_kinds; k++) {
+        EXPECT_EQ(a[k].offset, b[k].offset) << shift_kind_key(k);
+        EXPECT_NEAR(b[k].uncertainty, std::hypot(a[k].uncertainty, spread.protein_spread[k]), 1e-12)
+            << shift_kind_key(k);
     }
 }
 
