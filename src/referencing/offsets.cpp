@@ -314,12 +314,22 @@ std::array<offset_estimate_t, shift_kinds> estimate_offsets(
     auto estimable = [&](int k) { return !imposed[k] && estimates[k].spin_systems >= settings.least_spin_systems; };
     // 13C first: it carries most of the type information, then 15N, 1H and C'.
     const int order[shift_kinds] = {kind_c, kind_n, kind_h, kind_co};
+    // A later round searches a kind again only when another kind has moved
+    // by more than a quarter of its grid step since: otherwise its peak is
+    // where it was.
+    std::array<std::array<double, shift_kinds>, shift_kinds> seen{};
     for (int pass = 0; pass < settings.passes; pass++)
-        for (int k : order)
-            if (estimable(k)) {
-                likelihood.hold_others(k, offsets);
-                offsets[k] = best_offset(likelihood, offsets, k, pass == 0, settings);
-            }
+        for (int k : order) {
+            if (!estimable(k)) continue;
+            bool moved = pass == 0;
+            for (int other = 0; other < shift_kinds; other++)
+                moved = moved || (other != k && std::fabs(offsets[other] - seen[k][other]) >
+                                                    settings.grid_step[other] / 4.0);
+            if (!moved) continue;
+            likelihood.hold_others(k, offsets);
+            offsets[k] = best_offset(likelihood, offsets, k, pass == 0, settings);
+            seen[k] = offsets;
+        }
     for (int k = 0; k < shift_kinds; k++) {
         estimates[k].offset = offsets[k];
         if (!estimable(k)) continue;

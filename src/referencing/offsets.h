@@ -25,14 +25,17 @@
 // estimate maximises log L(d) = sum over spin systems of log L_s(d).
 //
 // The search. Each kind in turn (C, N, H, CO): log L on a grid of trial
-// offsets (±5 ppm in steps of 0.5 for 13C and 15N, ±0.5 in steps of 0.05 for
-// 1H); the peak of the parabola through the best grid point and its two
+// offsets (±5 ppm in steps of 1 for 13C and 15N, ±0.5 in steps of 0.1 for
+// 1H: the likelihood of a whole protein has one broad peak in that range);
+// the peak of the parabola through the best grid point and its two
 // neighbours; then two more parabolas through the peak found and points a
 // quarter of the spacing before either side of it. Near its maximum log L
 // is close to a parabola (a sum of terms that are nearly normal in d), so
 // the last one places the peak to a few thousandths of a ppm. Then all four
 // kinds again, since they interact through the type mixture, each by two
-// parabolas around its offset (at half a grid step, then an eighth). Only the
+// parabolas around its offset (at half a grid step, then an eighth), a kind
+// only when another has moved by more than a quarter of its grid step since
+// the kind was last searched. Only the
 // spin systems holding a shift of the kind enter its search; the factors
 // of the other nuclei of each pair (spin system, type) are kept, so a trial
 // offset costs one nucleus sum per pair.
@@ -96,7 +99,7 @@ struct offset_estimate_t {
 struct referencing_settings_t {
     long least_spin_systems = 10;                        // fewer carrying a kind: no estimate of it
     std::array<double, shift_kinds> half_range{5.0, 5.0, 5.0, 0.5};  // grid from -half_range to +half_range, ppm
-    std::array<double, shift_kinds> grid_step{0.5, 0.5, 0.5, 0.05};  // ppm
+    std::array<double, shift_kinds> grid_step{1.0, 1.0, 1.0, 0.1};  // ppm
     std::array<double, shift_kinds> protein_spread{0.15, 0.5, 0.45, 0.07};  // ppm; see below
     double tail_share = 0.05;                            // weight of the broad tail of each atom's density
     double tail_width = 5.0;                             // its standard deviation, in the atom's
