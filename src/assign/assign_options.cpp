@@ -46,8 +46,14 @@ const char *const usage_text =
     "  --table FILE       also write every probability to a tab-separated table\n"
     "  --nef FILE         also write a NEF file with the predictions\n"
     "  --plot FILE        also draw the probabilities as an SVG heat map\n"
-    "                     (- for any of the three: on standard output, instead\n"
+    "  --referencing FILE also write the estimated offsets of the shifts\n"
+    "                     (- for any of the four: on standard output, instead\n"
     "                     of the summary)\n"
+    "  --reference MODE   check (default): estimate the offsets of the 13C,\n"
+    "                     15N and 1H shifts and warn about clear ones; apply:\n"
+    "                     also correct those before scoring; none: neither\n"
+    "  --offset LIST      add these offsets first, ppm: C=-1.2,CO=0.3,N=0.4,H=0\n"
+    "                     (C aliphatic 13C, CO carbonyl 13C, N 15N, H 1H)\n"
     "  --threads N        score on N threads (default: the processors available)\n"
     "  -h, --help         print this help and exit\n"
     "  -v, --version      print the version and exit\n"
@@ -99,7 +105,7 @@ int threads_of(const std::string &value) {
 
 bool takes_value(const std::string &name) {
     for (const char *option : {"--model", "--atoms", "--prior", "--place", "--sequence", "--classes", "--list", "--format",
-                               "--table", "--nef", "--plot", "--threads"})
+                               "--table", "--nef", "--plot", "--threads", "--reference", "--offset", "--referencing"})
         if (name == option) return true;
     return false;
 }
@@ -178,6 +184,19 @@ assign_options_t parse_assign_options(int argc, char **argv) {
             options.nef_file = option_value(argc, argv, i, name, inline_value);
         } else if (name == "--plot") {
             options.plot_file = option_value(argc, argv, i, name, inline_value);
+        } else if (name == "--reference") {
+            const std::string key = option_value(argc, argv, i, name, inline_value);
+            const std::optional<reference_mode_t> mode = reference_mode_of_key(key);
+            if (!mode) usage_error("unknown reference mode '" + key + "' (choose check, apply or none).");
+            options.reference = *mode;
+        } else if (name == "--offset") {
+            std::string fault;
+            const std::optional<imposed_offsets_t> offsets =
+                parse_imposed_offsets(option_value(argc, argv, i, name, inline_value), fault);
+            if (!offsets) usage_error("--offset: " + fault + ".");
+            options.imposed_offsets = *offsets;
+        } else if (name == "--referencing") {
+            options.referencing_file = option_value(argc, argv, i, name, inline_value);
         } else if (name == "--threads") {
             options.threads = threads_of(option_value(argc, argv, i, name, inline_value));
         } else {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "assign/assign_referencing.h"
 #include "assign/scoring.h"
 #include "formats/shift_table.h"
 #include "prior/prior.h"
@@ -45,6 +46,9 @@ struct assign_options_t {
     std::optional<std::string> nef_file;        // --nef; "-" is standard output
     std::optional<std::string> plot_file;       // --plot; "-" is standard output
     int threads = 0;                            // --threads; 0: the processors the process may run on
+    reference_mode_t reference = reference_mode_t::check;  // --reference check|apply|none
+    imposed_offsets_t imposed_offsets;          // --offset: ppm to add per kind; absent for a kind not given
+    std::optional<std::string> referencing_file;  // --referencing; "-" is standard output
 };
 
 // Reads the arguments, or ends the run: help and version with status 0, a

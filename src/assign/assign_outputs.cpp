@@ -69,6 +69,8 @@ std::string summary_text(const run_result_t &run) {
     text += std::string("# prior: ") + prior_method_key(run.prior) + "\n";
     text += "# atoms used: " + run.atoms_used + "\n";
     text += "# sequence: " + (run.sequence ? run.sequence_note : std::string("none")) + "\n";
+    if (!run.referencing.corrections.empty())
+        text += "# shifts corrected before scoring: " + run.referencing.corrections + "\n";
     text += "# spin systems: " + std::to_string(run.spins.size()) + " (" + std::to_string(to_predict) +
             " to predict, " + std::to_string(run.spins.size() - to_predict) + " assigned)\n";
     if (run.placement) text += "# placement: " + run.placement_note + "\n";
@@ -174,6 +176,7 @@ void write_assign_plot(FILE *out, const run_result_t &run) {
     plot.value_name = "probability";
     plot.inputs = run.input + ", statistics " + run.statistics + ", atoms " + run.atoms_file + ", prior " +
                   prior_method_key(run.prior);
+    if (!run.referencing.corrections.empty()) plot.inputs += ", shifts corrected: " + run.referencing.corrections;
     plot.maps.push_back(std::move(map));
     write_plot(out, plot, data);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assign/assign_referencing.h"
 #include "assign/scoring.h"
 #include "formats/sequence.h"
 #include "formats/shift_table.h"
@@ -58,6 +59,7 @@ struct run_result_t {
     std::vector<spin_result_t> spins;     // in file order
     bool placement = false;               // the spin systems to predict were placed in the sequence
     std::string placement_note;           // one line on the placement, for the headers
+    referencing_result_t referencing;     // the offsets found or imposed, and the corrections made
 };
 
 // The selected types of a spin system in rank order, by probability, ties

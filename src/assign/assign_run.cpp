@@ -14,6 +14,7 @@
 
 #include "assign/assign_error.h"
 #include "assign/assign_outputs.h"
+#include "assign/assign_referencing.h"
 #include "assign/assign_statistics.h"
 #include "assign/flags.h"
 #include "assign/nef_output.h"
@@ -345,6 +346,9 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
 
     // The shifts scored; then the scores of the spin systems that have any.
     const shift_ranges_t ranges = shift_ranges(types);
+    const int threads = options.threads > 0 ? options.threads : available_processors();
+    run.referencing = check_referencing(options.reference, options.imposed_offsets, systems, predicted, used, ranges,
+                                        remaining, threads, messages);
     std::vector<chosen_shifts_t> chosen;
     std::vector<shift_values_t> values;
     std::vector<shift_names_t> names;
@@ -371,7 +375,6 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         note(messages, "left out of the scoring: " +
                            plural(impossible, "impossible value (flagged impossible_value)",
                                   "impossible values (flagged impossible_value)"));
-    const int threads = options.threads > 0 ? options.threads : available_processors();
     std::vector<type_values_t> scores;
     const std::optional<std::string> classes_stem = classes_of_run(options);
     if (classes_stem) {
@@ -446,7 +449,8 @@ bool one_output(const std::string &a, const std::string &b) {
 // that at most one takes standard output; then creates their temporary files.
 std::vector<output_t> open_outputs(const assign_options_t &options) {
     const std::pair<const char *, const std::optional<std::string> *> named[] = {
-        {"--table", &options.table_file}, {"--nef", &options.nef_file}, {"--plot", &options.plot_file}};
+        {"--table", &options.table_file}, {"--nef", &options.nef_file}, {"--plot", &options.plot_file},
+        {"--referencing", &options.referencing_file}};
     std::vector<std::pair<const char *, std::string>> wanted;
     for (const auto &[option, name] : named)
         if (*name) wanted.emplace_back(option, **name);
@@ -500,6 +504,8 @@ int run_assign(const assign_options_t &options) {
             } else if (option == "--nef") {
                 write_text(file, run.format == shift_format_t::nef ? nef_with_predictions(input_text, run)
                                                                   : nef_of_run(input_text, run));
+            } else if (option == "--referencing") {
+                write_text(file, referencing_table_text(run.referencing));
             } else {
                 write_assign_plot(file.stream(), run);
             }

@@ -109,7 +109,7 @@ std::string shift_list_code(const run_result_t &run) {
 
 std::string predictions_frame(const run_result_t &run, const std::string &framecode, const std::string &list_code) {
     std::string text = "save_" + framecode + "\n";
-    text += item_lines(predictions_category, {{"sf_category", predictions_category},
+    std::vector<std::pair<std::string, std::string>> items = {{"sf_category", predictions_category},
                                               {"sf_framecode", framecode},
                                               {"program_name", "kestrin-assign"},
                                               {"program_version", KESTRIN_VERSION},
@@ -119,7 +119,9 @@ std::string predictions_frame(const run_result_t &run, const std::string &framec
                                               {"model", model_key(run.model)},
                                               {"prior", prior_method_key(run.prior)},
                                               {"atoms_used", run.atoms_used},
-                                              {"sequence", run.sequence ? run.sequence_note : "none"}});
+                                              {"sequence", run.sequence ? run.sequence_note : "none"}};
+    if (!run.referencing.corrections.empty()) items.push_back({"shift_corrections", run.referencing.corrections});
+    text += item_lines(predictions_category, items);
     text += "\n";
     const std::string loop = std::string("_") + prediction_loop_category + ".";
     std::vector<std::vector<std::string>> rows;

@@ -10,6 +10,7 @@
 
 #include "assign/assign_error.h"
 #include "assign/assign_outputs.h"
+#include "assign/assign_referencing.h"
 #include "assign/assign_run.h"
 #include "assign/assign_statistics.h"
 #include "assign/flags.h"
@@ -85,6 +86,68 @@ TEST(AssignOptions, ValuesAndUsageErrors) {
         EXPECT_NE(bad.outcome.err.find("\n\nUsage: kestrin-assign [options] FILE\n"), std::string::npos);
     }
     EXPECT_EQ(parse({"-v"}).outcome.out, "This is kestrin-assign release number " KESTRIN_VERSION "\n");
+}
+
+TEST(AssignOptions, ReferencingModesAndImposedOffsets) {
+    EXPECT_EQ(parse({"x"}).options.reference, reference_mode_t::check);
+    EXPECT_EQ(parse({"--reference", "apply", "x"}).options.reference, reference_mode_t::apply);
+    EXPECT_EQ(parse({"--reference=none", "x"}).options.reference, reference_mode_t::none);
+    EXPECT_FALSE(parse({"x"}).options.referencing_file.has_value());
+    EXPECT_EQ(*parse({"--referencing", "-", "x"}).options.referencing_file, "-");
+    const parsed_t p = parse({"--offset=C=-1.2,CO=0.3,N=0.4,H=0", "x"});
+    ASSERT_EQ(p.outcome.status, -1) << p.outcome.err;
+    const imposed_offsets_t expected = {-1.2, 0.3, 0.4, 0.0};
+    EXPECT_EQ(p.options.imposed_offsets, expected);
+    const imposed_offsets_t only_n = parse({"--offset", "N=-2", "x"}).options.imposed_offsets;
+    EXPECT_FALSE(only_n[kind_c] || only_n[kind_co] || only_n[kind_h]);
+    EXPECT_EQ(only_n[kind_n], -2.0);
+    EXPECT_EQ(parse({"--offset", "H=50", "x"}).options.imposed_offsets[kind_h], 50.0);
+
+    const struct {
+        std::vector<std::string> words;
+        const char *message;
+    } cases[] = {
+        {{"--reference", "fix", "a.nef"}, "unknown reference mode 'fix' (choose check, apply or none)."},
+        {{"--offset", "CA=1", "a.nef"}, "--offset: 'CA=1' is not KIND=PPM with a kind C, CO, N or H."},
+        {{"--offset", "C", "a.nef"}, "--offset: 'C' is not KIND=PPM with a kind C, CO, N or H."},
+        {{"--offset", "", "a.nef"}, "--offset: '' is not KIND=PPM with a kind C, CO, N or H."},
+        {{"--offset", "C=1,", "a.nef"}, "--offset: '' is not KIND=PPM with a kind C, CO, N or H."},
+        {{"--offset", "C=1,C=2", "a.nef"}, "--offset: the offset of C is given twice."},
+        {{"--offset", "N=", "a.nef"}, "--offset: the offset of N must be a number of ppm from -50 to 50, not ''."},
+        {{"--offset", "N=1ppm", "a.nef"},
+         "--offset: the offset of N must be a number of ppm from -50 to 50, not '1ppm'."},
+        {{"--offset", "H=50.01", "a.nef"},
+         "--offset: the offset of H must be a number of ppm from -50 to 50, not '50.01'."},
+        {{"--offset", "C=nan", "a.nef"}, "--offset: the offset of C must be a number of ppm from -50 to 50, not 'nan'."},
+        {{"--offset", "C= 1", "a.nef"}, "--offset: the offset of C must be a number of ppm from -50 to 50, not ' 1'."},
+        {{"a.nef", "--referencing"}, "the option '--referencing' needs a value."},
+    };
+    for (const auto &c : cases) {
+        const parsed_t bad = parse(c.words);
+        EXPECT_EQ(bad.outcome.status, 1);
+        EXPECT_EQ(bad.outcome.out, "");
+        EXPECT_EQ(bad.outcome.err.substr(0, bad.outcome.err.find('\n')),
+                  std::string("kestrin-assign: error: ") + c.message);
+    }
+}
+
+// The table of --referencing: every kind in order, empty fields where a
+// value does not apply.
+TEST(ReferencingTable, EveryKindWithItsAction) {
+    referencing_result_t result;
+    result.estimates[kind_c] = {true, -2.0414, 0.0751, 118};
+    result.actions[kind_c] = offset_action_t::applied;
+    result.estimates[kind_co] = {false, 0.0, 0.0, 4};
+    result.actions[kind_co] = offset_action_t::not_estimated;
+    result.estimates[kind_n] = {false, 0.4, 0.0, 106};
+    result.actions[kind_n] = offset_action_t::imposed;
+    result.actions[kind_h] = offset_action_t::not_checked;
+    EXPECT_EQ(referencing_table_text(result),
+              "kind\toffset_ppm\tuncertainty_ppm\tspin_systems\taction\n"
+              "C\t-2.041\t0.075\t118\tapplied\n"
+              "CO\t\t\t4\tnot_estimated\n"
+              "N\t0.400\t\t106\timposed\n"
+              "H\t\t\t\tnot_checked\n");
 }
 
 TEST(SpinFlags, EachRuleAndItsBoundary) {
