@@ -34,11 +34,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 tar -xJf "$root/data/refdb/refdb_entries.tar.xz" refdb_nmrstar2
 refdb_entries "$root/data/refdb/INDEX.tsv" >entries
-for fold in 0 1 2 3 4; do
-  mkdir "fold_$fold"
-  awk -v k=$fold '$3 != k { print $1 }' entries >"fold_$fold/train"
-  awk -v k=$fold -v every="$every" '$3 == k && $2 % every == 0 { print $1 }' entries >"fold_$fold/scored"
-done
+refdb_folds entries "$every"
 # Two folds' statistics at a time.
 for pair in "0 1" "2 3" "4"; do
   jobs=

@@ -204,11 +204,7 @@ if [ -z "$own" ]; then
 
   # Training and scored entries of each fold.
   refdb_entries "$data/refdb/INDEX.tsv" >entries
-  for fold in 0 1 2 3 4; do
-    mkdir "fold_$fold"
-    awk -v k=$fold '$3 != k { print $1 }' entries >"fold_$fold/train"
-    awk -v k=$fold -v every="$every" '$3 == k && $2 % every == 0 { print $1 }' entries >"fold_$fold/scored"
-  done
+  refdb_folds entries "$every"
 
   # The new statistics of every fold, two folds at a time.
   for pair in "0 1" "2 3" "4"; do

@@ -83,3 +83,16 @@ refdb_entries() {
       print $column["file"], $column["bmrb_id"], $column["cl95"] % 5, $column["same_protein_as_current61_95pct"]
     }' "$1"
 }
+
+# The five folds of the cross-validation in the current folder: from the
+# file ENTRIES (refdb_entries' lines), fold_K/train lists every entry of the
+# other folds and fold_K/scored the entries of fold K whose BMRB id is a
+# multiple of EVERY.
+#   refdb_folds ENTRIES EVERY
+refdb_folds() {
+  for _fold in 0 1 2 3 4; do
+    mkdir "fold_$_fold"
+    awk -v k=$_fold '$3 != k { print $1 }' "$1" >"fold_$_fold/train"
+    awk -v k=$_fold -v every="$2" '$3 == k && $2 % every == 0 { print $1 }' "$1" >"fold_$_fold/scored"
+  done
+}
