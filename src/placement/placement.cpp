@@ -57,10 +57,11 @@ constexpr int searches = 1;                 // annealing runs from the linear as
 constexpr double least_runner_up = 0.01;    // a runner-up less probable is not given
 constexpr double chain_link = 2.0;          // links that the start chains spin systems by
 
-// Reliability classes of the probability, chosen by measurement
-// (scripts/placement-simulate.sh on 41 proteins the statistics were not
-// built from, the share right of each class in the README): strong is
-// where 98 % or more were right with 20 % of the spin systems missing.
+// Reliability classes of the probability, chosen by measurement on one half
+// of the simulated proteins and judged on the other (scripts/placement-
+// thresholds.sh on the results of scripts/placement-simulate.sh; the share
+// right of each class in the README): strong is the least probability at
+// which 98 % or more of the placements were right, likely 85 %, weak 50 %.
 constexpr double strong_probability = 0.999;
 constexpr double likely_probability = 0.75;
 constexpr double weak_probability = 0.50;
