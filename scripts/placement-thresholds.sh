@@ -23,7 +23,8 @@
 # The candidates are the probabilities the placements have.
 #   placement-thresholds.sh RESULTS [STRONG LIKELY WEAK]
 #     RESULTS: DIR/results.txt of placement-simulate.sh --keep DIR.
-# Output: the thresholds chosen on each half, then per half held out, level
+# Output: the thresholds chosen on each half ("none" when no probability
+# gives the class its share right), then per half held out, level
 # and class the placements and the share right; last, the thresholds chosen
 # on every protein by the same rule.
 set -eu
@@ -56,6 +57,8 @@ awk -v strong_target="${2:-98}" -v likely_target="${3:-85}" -v weak_target="${4:
     li[half] = least(half, s[half], 0.5, likely_target)
     w[half] = least(half, li[half], 0.5, weak_target)
   }
+  # A threshold above 1 is a class that no placement reaches.
+  function shown(t) { return t > 1 ? "none" : sprintf("%.4f", t) }
   function class_of(q, half) { return q >= s[half] ? "strong" : q >= li[half] ? "likely" : q >= w[half] ? "weak" : "none" }
   BEGIN {
     while ((getline line < raw_list) > 0) if (line !~ /^#/ && line != "") order[++clusters] = "raw:" line
@@ -86,7 +89,7 @@ awk -v strong_target="${2:-98}" -v likely_target="${3:-85}" -v weak_target="${4:
     for (e in part) proteins[part[e]]++
     for (h = 0; h <= 2; h++) choose(h)
     printf "half\tproteins\tstrong_from\tlikely_from\tweak_from\n"
-    for (h = 1; h <= 2; h++) printf "%d\t%d\t%.4f\t%.4f\t%.4f\n", h, proteins[h], s[h], li[h], w[h]
+    for (h = 1; h <= 2; h++) printf "%d\t%d\t%s\t%s\t%s\n", h, proteins[h], shown(s[h]), shown(li[h]), shown(w[h])
     printf "\nheld_out\tlevel\tclass\tplaced\tright_%%\t(thresholds of the other half)\n"
     for (h = 1; h <= 2; h++) {
       o = 3 - h
@@ -100,5 +103,5 @@ awk -v strong_target="${2:-98}" -v likely_target="${3:-85}" -v weak_target="${4:
           printf "%d\t%s\t%s\t%d\t%.2f\n", h, levels[l], names[j], cn[names[j]], 100 * cr[names[j]] / cn[names[j]]
       }
     }
-    printf "\nevery protein: strong from %.4f, likely from %.4f, weak from %.4f\n", s[0], li[0], w[0]
+    printf "\nevery protein: strong from %s, likely from %s, weak from %s\n", shown(s[0]), shown(li[0]), shown(w[0])
   }' "$1"
