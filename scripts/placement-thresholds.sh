@@ -25,7 +25,8 @@
 #     RESULTS: DIR/results.txt of placement-simulate.sh --keep DIR.
 # Output: the thresholds chosen on each half ("none" when no probability
 # gives the class its share right), then per half held out, level
-# and class the placements and the share right; last, the thresholds chosen
+# and class the placements and the share right; then the same per half
+# for the classes that kestrin-assign gave; last, the thresholds chosen
 # on every protein by the same rule.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -71,7 +72,7 @@ awk -v strong_target="${2:-98}" -v likely_target="${3:-85}" -v weak_target="${4:
     FS = " "
     split("all partial", levels, " ")
   }
-  { rows++; entry[rows] = $1; level[rows] = $2; placed[rows] = $5 != "-"; p[rows] = $6 + 0; right[rows] = $8 + 0
+  { rows++; entry[rows] = $1; level[rows] = $2; placed[rows] = $5 != "-"; p[rows] = $6 + 0; right[rows] = $8 + 0; given[rows] = $7
     if (!($1 in known)) { known[$1] = 1
       if ($1 in cluster) { if (!(("cl" cluster[$1]) in seen_cluster)) { seen_cluster["cl" cluster[$1]] = 1; refdb[++refdbs] = cluster[$1] }
         of[$1] = "cl" cluster[$1] }
@@ -103,5 +104,14 @@ awk -v strong_target="${2:-98}" -v likely_target="${3:-85}" -v weak_target="${4:
           printf "%d\t%s\t%s\t%d\t%.2f\n", h, levels[l], names[j], cn[names[j]], 100 * cr[names[j]] / cn[names[j]]
       }
     }
+    printf "\nhalf\tlevel\tclass\tplaced\tright_%%\t(the classes kestrin-assign gave)\n"
+    for (h = 1; h <= 2; h++)
+      for (l = 1; l <= 2; l++) {
+        delete cn; delete cr
+        for (k = 1; k <= rows; k++)
+          if (part[entry[k]] == h && level[k] == levels[l]) { c = placed[k] ? given[k] : "left_out"; cn[c]++; cr[c] += right[k] }
+        for (j = 1; j <= 5; j++) if (names[j] in cn)
+          printf "%d\t%s\t%s\t%d\t%.2f\n", h, levels[l], names[j], cn[names[j]], 100 * cr[names[j]] / cn[names[j]]
+      }
     printf "\nevery protein: strong from %s, likely from %s, weak from %s\n", shown(s[0]), shown(li[0]), shown(w[0])
   }' "$1"
