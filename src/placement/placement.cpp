@@ -19,7 +19,8 @@
 // systems by the linear assignment of their type terms, then twice more
 // with the links to the neighbours of the previous round added as linear
 // terms. From the best of these a Metropolis search on a falling
-// temperature (3 to 0.1) swaps segments of the sequence (one to eight
+// temperature (1.5 to 0.05; 1500 sweeps up to 200 spin systems, (n / 200)^2
+// times as many beyond, at most 9 times) swaps segments of the sequence (one to eight
 // positions, or a whole stretch) with each other or with the left-out
 // places, and turns segments by one place, keeping the best placement seen;
 // a last pass at temperature 0 takes only improvements.
@@ -56,11 +57,14 @@ constexpr int longest_segment = 8;          // segments moved at once, beside wh
 constexpr int searches = 1;                 // annealing runs from the linear assignment's start
 constexpr double least_runner_up = 0.01;    // a runner-up less probable is not given
 constexpr double chain_link = 2.0;          // links that the start chains spin systems by
+constexpr double large_problem = 200.0;     // spin systems to place beyond which the search is slowed
+constexpr double largest_slowing = 9.0;     // at most this many times the sweeps
 
-// Reliability classes of the probability, chosen by measurement
-// (scripts/placement-simulate.sh on 41 proteins the statistics were not
-// built from, the share right of each class in the README): strong is
-// where 98 % or more were right with 20 % of the spin systems missing.
+// Reliability classes of the probability, chosen by measurement on one half
+// of the simulated proteins and judged on the other (scripts/placement-
+// thresholds.sh on the results of scripts/placement-simulate.sh; the share
+// right of each class in the README): strong is the least probability at
+// which 98 % or more of the placements were right, likely 85 %, weak 50 %.
 constexpr double strong_probability = 0.999;
 constexpr double likely_probability = 0.75;
 constexpr double weak_probability = 0.50;
@@ -163,6 +167,17 @@ public:
         return energy();
     }
 
+    // The length of the search. A larger problem settles more often in a
+    // placement less likely than the true one when it cools as fast as a
+    // small one (seen on simulated proteins of 300 to 450 spin systems): beyond
+    // large_problem spin systems the cooling is slowed by the square of
+    // their share of it, at most largest_slowing times.
+    long annealing_sweeps() const {
+        const double size = static_cast<double>(movable_.size()) / large_problem;
+        const double scale = std::min(largest_slowing, std::max(1.0, size * size));
+        return static_cast<long>(std::llround(static_cast<double>(settings_.annealing_sweeps) * scale));
+    }
+
     placement_result_t run() {
         start();
         const std::vector<int> started = at_;
@@ -170,13 +185,12 @@ public:
         best_energy_ = energy();
         const long moves = std::max<long>(1, slots_);
         const double hot = hot_, cold = 0.05;
+        const long sweeps = annealing_sweeps();
         for (int search = 0; search < searches; search++) {
             restore(started);
-            for (long sweep = 0; sweep < settings_.annealing_sweeps; sweep++) {
-                const double t = settings_.annealing_sweeps > 1
-                                     ? hot * std::pow(cold / hot, static_cast<double>(sweep) /
-                                                                      (settings_.annealing_sweeps - 1))
-                                     : cold;
+            for (long sweep = 0; sweep < sweeps; sweep++) {
+                const double t = sweeps > 1 ? hot * std::pow(cold / hot, static_cast<double>(sweep) / (sweeps - 1))
+                                            : cold;
                 for (long m = 0; m < moves; m++) step(t);
             }
         }

@@ -49,7 +49,9 @@ struct link_tolerance_t {
 
 struct placement_settings_t {
     std::uint64_t seed = 20261209;  // the sampler's seed: the same seed gives the same result
-    long annealing_sweeps = 1500;   // sweeps (one move per movable slot each) of the search for the best
+    long annealing_sweeps = 1500;   // sweeps (one move per movable slot each) of the search for the best,
+                                    // with up to 200 spin systems to place; more have (n / 200)^2 times
+                                    // as many, at most 9 times
     long sampling_sweeps = 200;     // sweeps of the sampling of the probabilities
     int replicas = 4;               // independent searches (seeds seed, seed + 1, ...); the best is kept
     int threads = 1;                // threads the replicas run on; the result is the same for any number
