@@ -48,6 +48,16 @@ parsed_t parse(std::vector<std::string> words) {
     return parsed;
 }
 
+// A usage error: status 1, nothing on standard output, the message as the
+// first line of standard error and the usage text after it.
+void expect_usage_error(const std::vector<std::string> &words, const char *message) {
+    const parsed_t bad = parse(words);
+    EXPECT_EQ(bad.outcome.status, 1);
+    EXPECT_EQ(bad.outcome.out, "");
+    EXPECT_EQ(bad.outcome.err.substr(0, bad.outcome.err.find('\n')), std::string("kestrin-assign: error: ") + message);
+    EXPECT_NE(bad.outcome.err.find("\n\nUsage: kestrin-assign [options] FILE\n"), std::string::npos) << message;
+}
+
 TEST(AssignOptions, ValuesAndUsageErrors) {
     const parsed_t p = parse({"--model=cspi", "--atoms", "all", "--prior", "none", "--table", "-", "--threads", "3",
                               "-sf", "s.txt", "-af", "a.txt", "--hide-types", "in.nef"});
@@ -77,14 +87,7 @@ TEST(AssignOptions, ValuesAndUsageErrors) {
         {{"a.nef", "b.nef"}, "more than one input file ('a.nef' and 'b.nef')."},
         {{}, "no input file (name one, or - for standard input)."},
     };
-    for (const auto &c : cases) {
-        const parsed_t bad = parse(c.words);
-        EXPECT_EQ(bad.outcome.status, 1);
-        EXPECT_EQ(bad.outcome.out, "");
-        EXPECT_EQ(bad.outcome.err.substr(0, bad.outcome.err.find('\n')),
-                  std::string("kestrin-assign: error: ") + c.message);
-        EXPECT_NE(bad.outcome.err.find("\n\nUsage: kestrin-assign [options] FILE\n"), std::string::npos);
-    }
+    for (const auto &c : cases) expect_usage_error(c.words, c.message);
     EXPECT_EQ(parse({"-v"}).outcome.out, "This is kestrin-assign release number " KESTRIN_VERSION "\n");
 }
 
@@ -122,13 +125,7 @@ TEST(AssignOptions, ReferencingModesAndImposedOffsets) {
         {{"--offset", "C= 1", "a.nef"}, "--offset: the offset of C must be a number of ppm from -50 to 50, not ' 1'."},
         {{"a.nef", "--referencing"}, "the option '--referencing' needs a value."},
     };
-    for (const auto &c : cases) {
-        const parsed_t bad = parse(c.words);
-        EXPECT_EQ(bad.outcome.status, 1);
-        EXPECT_EQ(bad.outcome.out, "");
-        EXPECT_EQ(bad.outcome.err.substr(0, bad.outcome.err.find('\n')),
-                  std::string("kestrin-assign: error: ") + c.message);
-    }
+    for (const auto &c : cases) expect_usage_error(c.words, c.message);
 }
 
 // The table of --referencing: every kind in order, empty fields where a
