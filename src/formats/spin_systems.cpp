@@ -199,7 +199,8 @@ private:
         std::vector<std::pair<std::size_t, const spin_system_t *>> ordered;
         for (const auto &entry : kept) ordered.emplace_back(entry.first, &entry.second);
         std::stable_sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (const auto &[first, system] : ordered) {
+        for (const auto &entry : ordered) {
+            const spin_system_t *system = entry.second;
             const auto chain = all_unassigned.find(system->chain);
             if (chain == all_unassigned.end() || !chain->second) continue;
             auto stretch = std::find_if(stretches.begin(), stretches.end(),
