@@ -71,7 +71,8 @@ std::size_t frame_rows(const star_file_t &star, const run_result_t &run) {
         for (const star_frame_t &frame : block.frames)
             if (frame.name.compare(0, 32, predictions_category) == 0)
                 for (const star_loop_t &loop : frame.loops) {
-                    if (loop.tags.size() != 6) finding("a predictions loop of other columns");
+                    // Six columns, and four more of the placement when it ran.
+                    if (loop.tags.size() != (run.placement ? 10u : 6u)) finding("a predictions loop of other columns");
                     rows = loop.row_count();
                     std::size_t r = 0;
                     for (const spin_result_t &spin : run.spins) {
