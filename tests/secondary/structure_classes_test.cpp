@@ -44,6 +44,8 @@ TEST(StructureClasses, IndexOverAWindowOfNeighbours) {
         alanine("A", "1", up, 4.0),   alanine("A", "2", up, 4.0),   alanine("A", "3", up, 4.0),
         alanine("A", "4", level, 4.3), alanine("A", "5", down, 4.6), alanine("A", "6", down, 4.6),
         alanine("A", "7", down, 4.6), alanine("B", "8", up, 4.0),   alanine("A", "x", up, 4.0),
+        // Alone in their chains, at the CA threshold of 0.7 ppm: 0.8 above votes, 0.6 above does not.
+        alanine("C", "1", 53.3, 4.3), alanine("D", "1", 53.1, 4.3),
     };
     // Residue 2 itself has no vote-bearing shift but its window does.
     systems[1].shifts.clear();
@@ -60,6 +62,8 @@ TEST(StructureClasses, IndexOverAWindowOfNeighbours) {
         {6, structure_class_t::sheet},  // 7: 5, 6, 7
         {7, structure_class_t::helix},  // chain B: alone
         {8, std::nullopt},              // no whole-number sequence code
+        {9, structure_class_t::helix},  // CA 0.8 ppm above its reference
+        {10, structure_class_t::coil},  // CA 0.6 above: within the threshold
     };
     for (const auto &c : cases) EXPECT_EQ(classes[c.index], c.wanted) << c.index;
 }
