@@ -12,7 +12,9 @@
 # --reference apply. For the unmoved entries: how many raise a warning, and
 # top-1 with --reference apply beside the unmoved figure, with the largest
 # loss of any entry.
-#   referencing-synthetic.sh [--list FILE] [--jobs N] [ENTRY...]
+# Each set is scored as the mixture of its statistics per secondary-structure
+# class, as kestrin-assign does by default (--classes none: the one file alone).
+#   referencing-synthetic.sh [--list FILE] [--jobs N] [--classes none] [ENTRY...]
 # (default: every entry of data/raw/entries_heldout.txt; 2 jobs; --list
 # writes one line per run). kestrin-assign is the one on the PATH, else the
 # one of build/.
@@ -23,10 +25,12 @@ assign=$(command -v kestrin-assign || echo "$root/build/kestrin-assign")
 [ -x "$assign" ] || { echo "no kestrin-assign: sh scripts/build.sh build" >&2; exit 1; }
 list=
 jobs=2
+classes=mixture
 while [ $# -gt 0 ]; do
   case $1 in
     --list) list=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
+    --classes) classes=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -42,13 +46,15 @@ tar -xJf "$data/raw/shiftx2_testset_corrected_str.tar.xz" -C "$work" "$@"
 # entry atoms nucleus delta mode spin_systems right warnings C CO N H.
 cat >"$work/one.sh" <<'ONE'
 set -eu
-work=$1 assign=$2 data=$3 entry=$4 atoms=$5 nucleus=$6 delta=$7 mode=$8
+work=$1 assign=$2 data=$3 entry=$4 atoms=$5 nucleus=$6 delta=$7 mode=$8 classes=$9
 run=$work/$entry.$atoms.$nucleus$delta.$mode
+[ "$classes" = none ] || classes=$data/stats_refdb_$atoms
 awk -v nucleus="$nucleus" -v delta="$delta" '
   NF == 9 && $1 ~ /^[0-9]+$/ && $3 ~ /^[0-9]+$/ && $6 == nucleus {
     $7 = sprintf("%.3f", $7 + delta); print "         " $0; next }
   { print }' "$work/$entry" >"$run.str"
-"$assign" --hide-types --reference "$mode" --threads 1 -sf "$data/stats_refdb_$atoms.txt" \
+"$assign" --hide-types --reference "$mode" --place none --classes "$classes" --threads 1 \
+  -sf "$data/stats_refdb_$atoms.txt" \
   -af "$data/atoms_refdb_$atoms.txt" --table "$run.tsv" --referencing "$run.ref" "$run.str" 2>"$run.err" >/dev/null
 awk -F'\t' 'NR > 1 { key = $1 "/" $2 "/" $3; seen[key] = 1; if ($4 == $5 && $6 + 0 > 0 && $9 == 1) right[key] = 1 }
   END { n = 0; r = 0; for (k in seen) { n++; r += (k in right) }; printf "%d %d", n, r }' "$run.tsv" >"$run.top"
@@ -61,7 +67,7 @@ for entry in "$@"; do
   for atoms in full backbone; do
     for move in "- 0" "C 1.5" "C -1.5" "C 3" "C -3" "N 2" "N -2" "H 0.3" "H -0.3"; do
       for mode in check apply; do
-        echo "$work $assign $data $entry $atoms $move $mode"
+        echo "$work $assign $data $entry $atoms $move $mode $classes"
       done
     done
   done

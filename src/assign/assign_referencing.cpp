@@ -103,7 +103,8 @@ const char *offset_action_key(offset_action_t action) {
 
 referencing_result_t check_referencing(reference_mode_t mode, const imposed_offsets_t &imposed,
                                        std::vector<spin_system_t> &systems, const std::vector<bool> &predicted,
-                                       const std::vector<type_statistics_t> &used, const shift_ranges_t &ranges,
+                                       const std::vector<type_statistics_t> &used,
+                                       const class_statistics_t *classes, const shift_ranges_t &ranges,
                                        const std::optional<std::array<int, 20>> &remaining, int threads,
                                        std::string &messages) {
     referencing_result_t result;
@@ -139,7 +140,18 @@ referencing_result_t check_referencing(reference_mode_t mode, const imposed_offs
         for (std::optional<double> &offset : held) offset = offset ? *offset : 0.0;
     referencing_settings_t settings;
     settings.threads = threads;
-    result.estimates = estimate_offsets(records, used, held, settings);
+    if (classes) {
+        std::vector<type_statistics_t> per_class;
+        std::vector<double> shares;
+        for (std::size_t c = 0; c < classes->types.size(); c++)
+            for (const type_statistics_t &type : classes->types[c]) {
+                per_class.push_back({type.amino_acid, type.atoms, copy_statistics(type.stats)});
+                shares.push_back(classes->share[type.amino_acid][c]);
+            }
+        result.estimates = estimate_offsets(records, per_class, held, settings, shares);
+    } else {
+        result.estimates = estimate_offsets(records, used, held, settings);
+    }
     std::array<double, shift_kinds> correction{};
     for (int k = 0; k < shift_kinds; k++) {
         offset_estimate_t &estimate = result.estimates[k];

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assign/assign_statistics.h"
 #include "assign/shift_choice.h"
 #include "formats/spin_systems.h"
 #include "observe/type_statistics.h"
@@ -52,11 +53,17 @@ struct referencing_result_t {
 // Estimates the offsets of the shifts of `systems` that choose_shifts would
 // score against `used` (with the prior weights of the residues left, when
 // there are any), warns about the significant ones, and adds the offsets of
-// those applied and imposed to the shifts of `systems`. The likelihood is
-// computed on `threads` threads, with the same result for any number.
+// those applied and imposed to the shifts of `systems`. With `classes`
+// (the statistics per secondary-structure class, restricted to the atoms of
+// `used`) each type's likelihood is the mixture over its classes, whose
+// shifts differ by more than a protein's offsets do (a helical protein's 15N
+// lie lower than a sheet's), so the protein's share of each class is not
+// taken for an offset. The likelihood is computed on `threads` threads, with
+// the same result for any number.
 referencing_result_t check_referencing(reference_mode_t mode, const imposed_offsets_t &imposed,
                                        std::vector<spin_system_t> &systems, const std::vector<bool> &predicted,
-                                       const std::vector<type_statistics_t> &used, const shift_ranges_t &ranges,
+                                       const std::vector<type_statistics_t> &used,
+                                       const class_statistics_t *classes, const shift_ranges_t &ranges,
                                        const std::optional<std::array<int, 20>> &remaining, int threads,
                                        std::string &messages);
 

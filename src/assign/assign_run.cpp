@@ -347,8 +347,11 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     // The shifts scored; then the scores of the spin systems that have any.
     const shift_ranges_t ranges = shift_ranges(types);
     const int threads = options.threads > 0 ? options.threads : available_processors();
-    run.referencing = check_referencing(options.reference, options.imposed_offsets, systems, predicted, used, ranges,
-                                        remaining, threads, messages);
+    const std::optional<std::string> classes_stem = classes_of_run(options);
+    std::optional<class_statistics_t> classes;
+    if (classes_stem) classes = class_statistics_taking_part(*classes_stem, atoms_file, used, options.model);
+    run.referencing = check_referencing(options.reference, options.imposed_offsets, systems, predicted, used,
+                                        classes ? &*classes : nullptr, ranges, remaining, threads, messages);
     std::vector<chosen_shifts_t> chosen;
     std::vector<shift_values_t> values;
     std::vector<shift_names_t> names;
@@ -376,15 +379,12 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
                            plural(impossible, "impossible value (flagged impossible_value)",
                                   "impossible values (flagged impossible_value)"));
     std::vector<type_values_t> scores;
-    const std::optional<std::string> classes_stem = classes_of_run(options);
-    if (classes_stem) {
-        const class_statistics_t classes = class_statistics_taking_part(*classes_stem, atoms_file, used,
-                                                                        options.model);
+    if (classes) {
         run.statistics += options.classes == classes_rule_t::installed
                               ? std::string(" mixed by class with ") + default_classes_stem +
                                     "_{helix,sheet,coil}.txt (installed default)"
                               : " mixed by class with " + shown_name(*classes_stem) + "_{helix,sheet,coil}.txt";
-        scores = score_class_mixture(values, names, classes.types, classes.share, options.model, threads);
+        scores = score_class_mixture(values, names, classes->types, classes->share, options.model, threads);
     } else {
         scores = score_spin_systems(values, used, options.model, threads);
         rescore_unmodelled_atoms(scores, values, names, used, options.model, threads);

@@ -31,14 +31,17 @@ struct nucleus_stats_t {
 
 struct type_block_t {
     int amino_acid = -1;
+    double share = 1.0;  // the block's share of its type's residues (its class's, per class)
     nucleus_stats_t x[nuclei];
 };
 
-std::vector<type_block_t> blocks_of(const std::vector<type_statistics_t> &types) {
+std::vector<type_block_t> blocks_of(const std::vector<type_statistics_t> &types, const std::vector<double> &shares) {
     std::vector<type_block_t> blocks;
-    for (const type_statistics_t &type : types) {
+    for (std::size_t t = 0; t < types.size(); t++) {
+        const type_statistics_t &type = types[t];
         type_block_t block;
         block.amino_acid = type.amino_acid;
+        if (t < shares.size()) block.share = shares[t];
         const stat_data_t &s = type.stats;
         for (int p = 0; p < s.atom_num; p++) {
             nucleus_stats_t &x = block.x[nucleus_index(s.atom_type[p])];
@@ -64,8 +67,8 @@ struct prepared_t {
 class likelihood_t {
    public:
     likelihood_t(const std::vector<referencing_system_t> &systems, const std::vector<type_statistics_t> &types,
-                 const referencing_settings_t &settings)
-        : settings_(settings), blocks_(blocks_of(types)) {
+                 const referencing_settings_t &settings, const std::vector<double> &shares)
+        : settings_(settings), blocks_(blocks_of(types, shares)) {
         for (const referencing_system_t &system : systems) {
             prepared_t p;
             const std::vector<double> *from[nuclei] = {&system.h, &system.c, &system.n};
@@ -78,7 +81,7 @@ class likelihood_t {
                     p.has_kind[kind] = true;
                 }
             for (std::size_t b = 0; b < blocks_.size(); b++) {
-                const double w = system.weight[blocks_[b].amino_acid];
+                const double w = system.weight[blocks_[b].amino_acid] * blocks_[b].share;
                 if (w > 0.0) {
                     p.blocks.push_back(static_cast<int>(b));
                     p.weights.push_back(w);
@@ -297,14 +300,15 @@ bool is_significant(int kind, const offset_estimate_t &estimate) {
 double referencing_log_likelihood(const std::vector<referencing_system_t> &systems,
                                   const std::vector<type_statistics_t> &types,
                                   const std::array<double, shift_kinds> &offsets,
-                                  const referencing_settings_t &settings) {
-    return likelihood_t(systems, types, settings).total(offsets);
+                                  const referencing_settings_t &settings, const std::vector<double> &shares) {
+    return likelihood_t(systems, types, settings, shares).total(offsets);
 }
 
 std::array<offset_estimate_t, shift_kinds> estimate_offsets(
     const std::vector<referencing_system_t> &systems, const std::vector<type_statistics_t> &types,
-    const std::array<std::optional<double>, shift_kinds> &imposed, const referencing_settings_t &settings) {
-    likelihood_t likelihood(systems, types, settings);
+    const std::array<std::optional<double>, shift_kinds> &imposed, const referencing_settings_t &settings,
+    const std::vector<double> &shares) {
+    likelihood_t likelihood(systems, types, settings, shares);
     std::array<offset_estimate_t, shift_kinds> estimates;
     std::array<double, shift_kinds> offsets{};
     for (int k = 0; k < shift_kinds; k++) {

@@ -11,7 +11,11 @@
 //
 // with w_s the prior weight of each type (the composition of the residues
 // left in the sequence, uniform without one; the declared type alone for a
-// spin system whose type is known). P is the independent model: the sum
+// spin system whose type is known). With statistics per secondary-structure
+// class, P(shifts | t) is itself the mixture sum_c share(t, c) P_c(shifts | t):
+// a protein's share of helices moves the mean of its 15N, 1H and 13C as much
+// as a small offset would, and the mixture places each spin system in its
+// class by all its shifts together instead. P is the independent model: the sum
 // over every way of giving each shift to a distinct atom of its nucleus,
 // each atom observed with 1 - its missing rate, its shift following the
 // type's mean and standard deviation. Each atom's density is a normal with
@@ -113,15 +117,21 @@ struct referencing_settings_t {
 bool is_significant(int kind, const offset_estimate_t &estimate);
 
 // log L of the spin systems with every kind moved by its offset, under the
-// statistics `types` (the atoms that take part).
+// statistics `types` (the atoms that take part). `shares`, when given, is
+// parallel to `types`: statistics per secondary-structure class list each
+// type once per class, and the type's likelihood is then the mixture
+//     P(shifts | t) = sum over classes c of share(t, c) P_c(shifts | t),
+// so each entry of `types` enters L_s with w_s(t) times its share.
 double referencing_log_likelihood(const std::vector<referencing_system_t> &systems,
                                   const std::vector<type_statistics_t> &types,
                                   const std::array<double, shift_kinds> &offsets,
-                                  const referencing_settings_t &settings = {});
+                                  const referencing_settings_t &settings = {},
+                                  const std::vector<double> &shares = {});
 
 // The estimate of each kind. A kind with an imposed offset is not estimated
 // but held at that offset while the others are; its entry has `estimated`
 // false, its offset the imposed one and its spin systems counted.
 std::array<offset_estimate_t, shift_kinds> estimate_offsets(
     const std::vector<referencing_system_t> &systems, const std::vector<type_statistics_t> &types,
-    const std::array<std::optional<double>, shift_kinds> &imposed = {}, const referencing_settings_t &settings = {});
+    const std::array<std::optional<double>, shift_kinds> &imposed = {}, const referencing_settings_t &settings = {},
+    const std::vector<double> &shares = {});

@@ -175,6 +175,47 @@ TEST(ReferencingOffsets, TheLikelihoodStaysFiniteFarFromEveryMean) {
     }
 }
 
+// A stand-in for the statistics of one secondary-structure class: the
+// types with the means of CA moved by 2 `by`, of CB by -2 `by` and of N by
+// -1.5 `by` ppm (a helix's way, `by` 1; a strand's, `by` -1).
+std::vector<type_statistics_t> class_like(const std::vector<type_statistics_t> &types, double by) {
+    std::vector<type_statistics_t> moved;
+    for (const type_statistics_t &type : types) {
+        type_statistics_t m{type.amino_acid, type.atoms, copy_statistics(type.stats)};
+        for (int p = 0; p < m.stats.atom_num; p++) {
+            const std::string &name = m.atoms[p].name;
+            m.stats.mean[p] += name == "CA" ? 2.0 * by : name == "CB" ? -2.0 * by : name == "N" ? -1.5 * by : 0.0;
+        }
+        moved.push_back(std::move(m));
+    }
+    return moved;
+}
+
+TEST(ReferencingOffsets, ClassSharesMixEachTypeOverItsClasses) {
+    const std::vector<type_statistics_t> types = backbone_types();
+    // Each type listed twice with shares of one half is the type itself.
+    const std::vector<referencing_system_t> systems = synthetic_systems(types, 60, {0.4, 0.0, -0.6, 0.05}, 61);
+    std::vector<type_statistics_t> twice = class_like(types, 0.0), second = class_like(types, 0.0);
+    for (type_statistics_t &type : second) twice.push_back(std::move(type));
+    const std::vector<double> halves(twice.size(), 0.5);
+    const std::array<double, shift_kinds> at{0.2, 0.0, 0.3, -0.02};
+    EXPECT_NEAR(referencing_log_likelihood(systems, twice, at, {}, halves), referencing_log_likelihood(systems, types, at),
+                1e-9);
+
+    // A correctly referenced protein all of strands, whose 15N lie above a
+    // helix's: statistics averaged over both classes take the class for a
+    // 15N offset (its carbons' moves cancel), the mixture tells the class by
+    // the carbons and does not.
+    const std::vector<referencing_system_t> all_sheet = synthetic_systems(class_like(types, -1.0), 200, {}, 62);
+    std::vector<type_statistics_t> classes = class_like(types, 1.0), more = class_like(types, -1.0);
+    for (type_statistics_t &type : more) classes.push_back(std::move(type));
+    const auto averaged = estimate_offsets(all_sheet, types);
+    const auto mixed = estimate_offsets(all_sheet, classes, {}, {}, std::vector<double>(classes.size(), 0.5));
+    EXPECT_LT(averaged[kind_n].offset, -0.75);
+    EXPECT_NEAR(mixed[kind_n].offset, 0.0, 0.3) << mixed[kind_n].offset;
+    EXPECT_NEAR(mixed[kind_c].offset, 0.0, 0.3) << mixed[kind_c].offset;
+}
+
 TEST(ReferencingOffsets, TheSameEstimatesOnAnyNumberOfThreads) {
     const std::vector<type_statistics_t> types = backbone_types();
     const std::vector<referencing_system_t> systems = synthetic_systems(types, 100, {1.2, 0.0, -0.7, 0.1}, 41);
