@@ -7,6 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <string>
+#include <utility>
 
 #include "formats/atom_names.h"
 #include "formats/format_error.h"
@@ -120,6 +123,32 @@ atom_moments_t moments_of_atom(int amino_acid, const atom_observations_t &atom, 
 }
 
 }  // namespace
+
+namespace {
+
+bool has_pooled_missing_rate(int amino_acid, const std::string &name) {
+    static const char *const backbone[] = {"H", "HA", "C", "CA", "CB", "N"};
+    bool listed = false;
+    for (const char *atom : backbone) listed = listed || name == atom;
+    const bool proline_amide = std::string(AA3[amino_acid]) == "PRO" && (name == "H" || name == "N");
+    return listed && !proline_amide;
+}
+
+}  // namespace
+
+void pool_backbone_missing_rates(statistics_t &statistics) {
+    std::map<std::string, std::pair<long, long>> counts;  // name: residues, shifts
+    for (const amino_acid_statistics_t &block : statistics.amino_acids)
+        for (const described_atom_t &atom : block.atoms)
+            if (has_pooled_missing_rate(block.amino_acid, atom.name)) {
+                counts[atom.name].first += block.residues;
+                counts[atom.name].second += atom.moments.n_obs;
+            }
+    for (amino_acid_statistics_t &block : statistics.amino_acids)
+        for (described_atom_t &atom : block.atoms)
+            if (has_pooled_missing_rate(block.amino_acid, atom.name))
+                atom.miss_pct = missing_percent(counts[atom.name].first, counts[atom.name].second);
+}
 
 statistics_t compute_statistics(const gathered_shifts_t &gathered, const stats_settings_t &settings,
                                 const reference_means_t *reference) {

@@ -36,6 +36,9 @@ const char *const usage_text =
     "  --class C             only the residues of the secondary-structure class\n"
     "                        C (helix, sheet or coil), estimated from each\n"
     "                        entry's own shifts by a chemical-shift index\n"
+    "  --pool-missing        give each backbone atom (H, HA, C, CA, CB, N) the\n"
+    "                        missing rate of every type together (PRO's H and\n"
+    "                        N keep their own)\n"
     "  -h, --help            print this help and exit\n"
     "  -v, --version         print the version and exit\n"
     "\n"
@@ -86,6 +89,8 @@ stats_options_t parse_stats_options(int argc, char **argv) {
             options.means_file = line.value();
         } else if (name == "--atoms-out") {
             options.atoms_out = line.value();
+        } else if (name == "--pool-missing") {
+            options.pool_missing = true;
         } else if (name == "--class") {
             const std::string key = line.value();
             options.structure_class = structure_class_of_key(key);

@@ -18,6 +18,7 @@ struct stats_options_t {
     std::optional<std::string> means_file;  // --means: table of archive means and sds
     std::optional<std::string> atoms_out;   // --atoms-out: where to write the atom selection
     std::optional<structure_class_t> structure_class;  // --class: only the residues of this class
+    bool pool_missing = false;              // --pool-missing: backbone missing rates over every type together
 };
 
 // Reads the arguments, or ends the run: help and version with status 0, a

@@ -134,6 +134,7 @@ std::string statistics_title(const stats_options_t &options, const statistics_t 
     if (options.structure_class)
         title += std::string(", only residues of class ") + structure_class_key(*options.structure_class) +
                  " by the chemical-shift index (an atom with fewer than 20 shifts in it: mean and sd of every class)";
+    if (options.pool_missing) title += ", missing rates of H, HA, C, CA, CB and N over every type together";
     if (!options.atoms_file) title += ", atoms with at least " + std::to_string(options.min_observations) + " shifts";
     return title;
 }
@@ -224,8 +225,8 @@ int build(const stats_options_t &options) {
         }
         current.clear();
 
-        const statistics_t statistics =
-            compute_statistics(gathered, settings, options.means_file ? &reference : nullptr);
+        statistics_t statistics = compute_statistics(gathered, settings, options.means_file ? &reference : nullptr);
+        if (options.pool_missing) pool_backbone_missing_rates(statistics);
         const std::string title = quoted_for_message(statistics_title(options, statistics));
         statistics_out.write(statistics_text(statistics, title));
         if (atoms_out) {

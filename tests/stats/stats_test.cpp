@@ -320,6 +320,44 @@ TEST(StatsGathering, ReferenceMeansReplaceMeanAndSdAndScaleTheSameCorrelations) 
     EXPECT_EQ(a.covariance.at(0, 1), a.correlation.at(0, 1) * (2.0 * 0.5));
 }
 
+TEST(StatsGathering, PooledMissingRatesSumTheBackboneAtomsOfEveryTypeButProlinesAmide) {
+    auto index_of = [](const std::string &code) {
+        for (int a = 0; a < 20; a++)
+            if (code == AA3[a]) return a;
+        return -1;
+    };
+    auto atom = [](const char *name, char nucleus, long n_obs, long n_res) {
+        atom_moments_t m{n_obs, 0.0, 1.0, 0.5, 0.1, 0, 0.5, 0.1};
+        return described_atom_t{name, nucleus, m, 0.5, 0.1, missing_percent(n_res, n_obs)};
+    };
+    // residues, then (name, shifts) per atom
+    statistics_t statistics{2, 0, {}};
+    statistics.amino_acids.push_back({index_of("ALA"), 100, {atom("H", 'H', 99, 100), atom("HA", 'H', 60, 100),
+                                                             atom("N", 'N', 97, 100)},
+                                      square_matrix_t(), false, square_matrix_t()});
+    statistics.amino_acids.push_back({index_of("LYS"), 300, {atom("H", 'H', 297, 300), atom("HA", 'H', 300, 300),
+                                                             atom("N", 'N', 290, 300), atom("HZ", 'H', 30, 300)},
+                                      square_matrix_t(), false, square_matrix_t()});
+    statistics.amino_acids.push_back({index_of("PRO"), 50, {atom("HA", 'H', 40, 50), atom("N", 'N', 5, 50)},
+                                      square_matrix_t(), false, square_matrix_t()});
+    pool_backbone_missing_rates(statistics);
+    struct expected_t {
+        std::size_t type, atom;
+        long n_res, n_obs;  // the rate expected: missing_percent of these
+    };
+    const expected_t cases[] = {
+        {0, 0, 400, 396}, {1, 0, 400, 396},  // H: ALA and LYS together
+        {0, 1, 450, 400}, {1, 1, 450, 400}, {2, 0, 450, 400},  // HA: PRO's too
+        {0, 2, 400, 387}, {1, 2, 400, 387},  // N: without PRO's
+        {2, 1, 50, 5},    {1, 3, 300, 30},   // PRO N and a side-chain atom keep their own
+    };
+    for (const expected_t &c : cases) {
+        const described_atom_t &a = statistics.amino_acids[c.type].atoms[c.atom];
+        EXPECT_DOUBLE_EQ(a.miss_pct, missing_percent(c.n_res, c.n_obs))
+            << AA3[statistics.amino_acids[c.type].amino_acid] << " " << a.name;
+    }
+}
+
 TEST(ArchiveMeans, PseudoAtomsAreMethylsAndFaultsNameTheirLine) {
     const reference_means_t means = read_archive_means(
         "comp_id,atom_id,count,min,max,avg,std\r\nALA,MB,42749,-0.880,3.4106,1.356,0.245\r\n"
@@ -386,6 +424,8 @@ TEST(StatsOptions, ValuesAndEntries) {
     EXPECT_EQ(*p.options.means_file, "m.csv");
     EXPECT_EQ(*p.options.atoms_out, "a.txt");
     EXPECT_EQ(p.options.inputs, (std::vector<std::string>{"e1.str", "@list", "-e2.str"}));
+    EXPECT_FALSE(p.options.pool_missing);
+    EXPECT_TRUE(parse({"--pool-missing", "e.str"}).options.pool_missing);
     const parsed_t defaults = parse({"-"});
     EXPECT_EQ(defaults.options.min_observations, 20);
     EXPECT_EQ(defaults.options.outlier_sd, 5.0);
