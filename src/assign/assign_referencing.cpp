@@ -141,6 +141,7 @@ referencing_result_t check_referencing(reference_mode_t mode, const imposed_offs
     referencing_settings_t settings;
     settings.threads = threads;
     if (classes) {
+        settings.protein_spread = protein_spread_by_class;
         std::vector<type_statistics_t> per_class;
         std::vector<double> shares;
         for (std::size_t c = 0; c < classes->types.size(); c++)
