@@ -13,21 +13,36 @@ namespace {
 // memory; no residue has that many atoms of a nucleus.
 const int most_dense_shifts = 20;
 
-// The subsets of k shifts grouped by size: subsets of size s are
-// masks[first[s]] .. masks[first[s + 1] - 1].
+// The subsets of k shifts grouped by size, each size in increasing order of
+// its mask: subsets of size s are masks[first[s]] .. masks[first[s + 1] - 1].
 struct subsets_t {
     std::vector<uint32_t> masks;
     std::vector<std::size_t> first;
 };
 
+// A counting sort by size: the sizes follow from size(S) = size(S >> 1) +
+// (S & 1), and each size's masks are placed in increasing order.
 subsets_t subsets_by_size(int k) {
+    const std::size_t count = std::size_t{1} << k;
+    std::vector<uint8_t> size;
+    ALLOCATE(size, count, "subset sizes");
     subsets_t subsets;
-    ALLOCATE(subsets.masks, std::size_t{1} << k, "subsets");
-    for (uint32_t mask = 0; mask < subsets.masks.size(); mask++) subsets.masks[mask] = mask;
-    std::stable_sort(subsets.masks.begin(), subsets.masks.end(),
-                     [](uint32_t a, uint32_t b) { return __builtin_popcount(a) < __builtin_popcount(b); });
-    subsets.first.assign(k + 2, subsets.masks.size());
-    for (std::size_t i = subsets.masks.size(); i-- > 0;) subsets.first[__builtin_popcount(subsets.masks[i])] = i;
+    subsets.first.assign(k + 2, 0);
+    for (std::size_t mask = 1; mask < count; mask++) size[mask] = static_cast<uint8_t>(size[mask >> 1] + (mask & 1));
+    for (std::size_t mask = 0; mask < count; mask++) subsets.first[size[mask] + 1]++;
+    for (int s = 1; s <= k + 1; s++) subsets.first[s] += subsets.first[s - 1];
+    ALLOCATE(subsets.masks, count, "subsets");
+    std::vector<std::size_t> next(subsets.first.begin(), subsets.first.end() - 1);
+    for (std::size_t mask = 0; mask < count; mask++) subsets.masks[next[size[mask]]++] = static_cast<uint32_t>(mask);
+    return subsets;
+}
+
+// The subsets of k shifts, made once per thread and size: a protein's spin
+// systems ask for the same few sizes thousands of times.
+const subsets_t &subsets_of(int k) {
+    thread_local std::vector<subsets_t> made(most_dense_shifts + 1);
+    subsets_t &subsets = made[k];
+    if (subsets.masks.empty()) subsets = subsets_by_size(k);
     return subsets;
 }
 
@@ -36,7 +51,7 @@ subsets_t subsets_by_size(int k) {
 // D[S] = miss_j × D[S] + (1 - miss_j) × Σ_{i in S} weight(i, j) × D[S \ {i}].
 double dense_sum(const attachment_weights_t &w) {
     const int k = w.shifts, m = w.atoms;
-    const subsets_t subsets = subsets_by_size(k);
+    const subsets_t &subsets = subsets_of(k);
     std::vector<double> D;
     ALLOCATE(D, std::size_t{1} << k, "subset sums");
     D[0] = 1.0;
