@@ -62,6 +62,7 @@ struct run_result_t {
     referencing_result_t referencing;     // the offsets found or imposed, and the corrections made
 };
 
-// The selected types of a spin system in rank order, by probability, ties
-// (and a spin system without a top type) in AA3 order.
+// The selected types of a spin system in rank order, by probability, equal
+// probabilities by fit, the closer first, then (and a spin system without a
+// top type) in AA3 order.
 std::vector<int> ranked_types(const run_result_t &run, const spin_result_t &spin);

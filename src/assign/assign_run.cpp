@@ -262,9 +262,15 @@ std::vector<int> ranked_types(const run_result_t &run, const spin_result_t &spin
     std::vector<int> order;
     for (int t = 0; t < 20; t++)
         if (run.selected[t]) order.push_back(t);
-    // Equal probabilities, and a spin system without any, keep AA3 order.
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return spin.probability[a] > spin.probability[b]; });
+    // Types of equal probability (most often 0: scores that underflow, or
+    // that the walks' floor leaves out far below the best) are ranked by
+    // their fit, the closer first; equal fits, and a spin system without
+    // probabilities, keep AA3 order.
+    auto fit = [&](int t) { return std::isnan(spin.fit[t]) ? -HUGE_VAL : spin.fit[t]; };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        if (spin.probability[a] != spin.probability[b]) return spin.probability[a] > spin.probability[b];
+        return fit(a) > fit(b);
+    });
     return order;
 }
 

@@ -2,7 +2,10 @@
 // The scoring stage on kestrin's model passes.
 #include "assign/scoring.h"
 
+#include <algorithm>
+
 #include "engines/engines.h"
+#include "engines/walk_terms.h"
 #include "input/failure.h"
 
 namespace {
@@ -34,7 +37,36 @@ value_data_t value_data(const shift_values_t &shifts, int type_num) {
     return v;
 }
 
+// The most attachments a walk of first_attachment_floors scores.
+const double first_attachments = 4.0;
+
 }  // namespace
+
+// The walks take the most plausible atoms first (each shift's nearest means
+// in standard deviations), so their first few attachments hold a fair share
+// of the pair's score, at a small part of the walk's cost. Their sum is a
+// lower bound of the pair's score: every term is positive.
+std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &systems,
+                                            const std::array<std::vector<type_statistics_t>, 3> &classes,
+                                            model_t model, int threads) {
+    std::vector<double> floors(systems.size(), 0.0);
+    walk_limits_t limits;
+    limits.most = first_attachments;
+    for (const std::vector<type_statistics_t> &types : classes) {
+        data_t data;
+        data.type_num = static_cast<int>(types.size());
+        data.spin_num = static_cast<int>(systems.size());
+        for (const type_statistics_t &type : types) data.sdata.push_back(copy_statistics(type.stats));
+        for (const shift_values_t &shifts : systems) data.vdata.push_back(value_data(shifts, data.type_num));
+        if (model == model_t::cspd)
+            calculate_select_perm_dep_probas(data, limits, {}, threads);
+        else
+            calculate_full_perm_dep_probas(data, limits, {}, threads);
+        for (std::size_t s = 0; s < systems.size(); s++)
+            for (const double score : data.vdata[s].proba) floors[s] = std::max(floors[s], score);
+    }
+    return floors;
+}
 
 const char *model_key(model_t model) {
     switch (model) {
@@ -56,13 +88,16 @@ bool is_dependent_model(model_t model) { return model == model_t::cfpd || model 
 
 std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> &systems,
                                               const std::vector<type_statistics_t> &types, model_t model,
-                                              int threads) {
+                                              int threads, const std::vector<double> &floors) {
     data_t data;
     data.type_num = static_cast<int>(types.size());
     data.spin_num = static_cast<int>(systems.size());
     for (const type_statistics_t &type : types) data.sdata.push_back(copy_statistics(type.stats));
     data.vdata.reserve(systems.size());
-    for (const shift_values_t &shifts : systems) data.vdata.push_back(value_data(shifts, data.type_num));
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        data.vdata.push_back(value_data(systems[s], data.type_num));
+        if (s < floors.size()) data.vdata.back().score_floor = floors[s];
+    }
     pass_of(model)(data, {}, threads);
 
     std::vector<type_values_t> scores(systems.size());
@@ -75,25 +110,29 @@ std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> 
 
 void rescore_unmodelled_atoms(std::vector<type_values_t> &scores, const std::vector<shift_values_t> &systems,
                               const std::vector<shift_names_t> &names, const std::vector<type_statistics_t> &types,
-                              model_t model, int threads) {
+                              model_t model, int threads, const std::vector<double> &floors) {
     const nucleus_widths_t widths = nucleus_widths(types);
     for (const type_statistics_t &type : types) {
         std::vector<std::size_t> rows;
         std::vector<shift_values_t> own;
-        std::vector<double> density;
+        std::vector<double> density, own_floors;
         for (std::size_t s = 0; s < systems.size(); s++) {
             type_shifts_t shifts = shifts_for_type(systems[s], names[s], type, widths);
             if (shifts.unmodelled == 0) continue;
             rows.push_back(s);
             own.push_back(std::move(shifts.values));
             density.push_back(shifts.density);
+            // The walk scores the shifts the type models; the density of the
+            // others multiplies it afterwards.
+            const double floor = s < floors.size() ? floors[s] : 0.0;
+            own_floors.push_back(floor > 0.0 && shifts.density > 0.0 ? floor / shifts.density : 0.0);
         }
         if (rows.empty()) continue;
         std::vector<type_statistics_t> alone(1);
         alone[0].amino_acid = type.amino_acid;
         alone[0].atoms = type.atoms;
         alone[0].stats = copy_statistics(type.stats);
-        const std::vector<type_values_t> again = score_spin_systems(own, alone, model, threads);
+        const std::vector<type_values_t> again = score_spin_systems(own, alone, model, threads, own_floors);
         for (std::size_t r = 0; r < rows.size(); r++)
             scores[rows[r]][type.amino_acid] = again[r][type.amino_acid] * density[r];
     }
@@ -105,12 +144,26 @@ std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t>
                                                const std::array<std::array<double, 3>, 20> &share, model_t model,
                                                int threads) {
     std::vector<type_values_t> mixture(systems.size(), type_values_t{});
+    // A lower bound of each spin system's best score: its best first
+    // attachments, then also each class's best score. A billionth of it is
+    // the floor of the walks (score_spin_systems): every type within that of
+    // the best keeps kestrin's own precision, and those below it lose at
+    // most 1e-22 of the best score.
+    std::vector<double> best =
+        is_dependent_model(model) ? first_attachment_floors(systems, classes, model, threads) : std::vector<double>();
+    best.resize(systems.size(), 0.0);
+    const double floor_share = 1e-9;
     for (std::size_t c = 0; c < classes.size(); c++) {
-        std::vector<type_values_t> scores = score_spin_systems(systems, classes[c], model, threads);
-        rescore_unmodelled_atoms(scores, systems, names, classes[c], model, threads);
+        std::vector<double> floors(best);
+        for (double &floor : floors) floor *= floor_share;
+        std::vector<type_values_t> scores = score_spin_systems(systems, classes[c], model, threads, floors);
+        rescore_unmodelled_atoms(scores, systems, names, classes[c], model, threads, floors);
         for (std::size_t s = 0; s < systems.size(); s++)
-            for (const type_statistics_t &type : classes[c])
-                mixture[s][type.amino_acid] += share[type.amino_acid][c] * scores[s][type.amino_acid];
+            for (const type_statistics_t &type : classes[c]) {
+                const double score = scores[s][type.amino_acid];
+                mixture[s][type.amino_acid] += share[type.amino_acid][c] * score;
+                best[s] = std::max(best[s], score);
+            }
     }
     return mixture;
 }

@@ -26,9 +26,14 @@ bool is_dependent_model(model_t model);
 // index (0 for a type that is not among `types`). The scores are those
 // kestrin's model passes compute, the same for any number of threads. A
 // fatal error of the engines (a singular covariance) ends the run.
+// floors[s], where given and above 0, is a lower bound of the best score
+// systems[s] reaches under some type: the dependent models' walks then leave
+// out terms that add up to at most 1e-13 of the larger of it and the pair's
+// own score, which no probability shows, and a type far below the best costs
+// far less (without floors every score is kestrin's own).
 std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> &systems,
                                               const std::vector<type_statistics_t> &types, model_t model,
-                                              int threads);
+                                              int threads, const std::vector<double> &floors = {});
 
 // The scores of spin systems to predict whose shifts name atoms that a type
 // has but its statistics leave out (observe/unmodelled_atoms.h), made again
@@ -36,13 +41,21 @@ std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> 
 // atom names are names[s].
 void rescore_unmodelled_atoms(std::vector<type_values_t> &scores, const std::vector<shift_values_t> &systems,
                               const std::vector<shift_names_t> &names, const std::vector<type_statistics_t> &types,
-                              model_t model, int threads);
+                              model_t model, int threads, const std::vector<double> &floors = {});
+
+// For the dependent models: a lower bound of each spin system's best score
+// over the classes' types, from the first attachments of each walk.
+std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &systems,
+                                            const std::array<std::vector<type_statistics_t>, 3> &classes,
+                                            model_t model, int threads);
 
 // The score of each type as a mixture over secondary-structure classes,
 //     s(t) = sum_c w(t, c) s_c(t),
 // s_c the score under the class's statistics (with the shifts of atoms a
 // class's type leaves out handled as in rescore_unmodelled_atoms), w(t, c)
-// the type's share of its residues in class c.
+// the type's share of its residues in class c. For the dependent models the
+// walks are floored (score_spin_systems) by a billionth of a lower bound of
+// the spin system's best score.
 std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t> &systems,
                                                const std::vector<shift_names_t> &names,
                                                const std::array<std::vector<type_statistics_t>, 3> &classes,

@@ -27,6 +27,7 @@ struct walker_t {
     double sum = 0.0;              // the terms of this walk, added in visiting order
     double lost = 0.0;             // what the additions to sum lost to rounding (Neumaier)
     double known = 0.0;            // a lower bound of the pair's score from outside this walk
+    double floor = 0.0;            // the spin system's score floor, in walked attachments' units
     double logged = 0.0;           // the lower bound whose logarithm log_score holds
     double log_score = -HUGE_VAL;  // ln(logged)
     walk_counts_t counts;
@@ -42,12 +43,15 @@ bool may_take(const walk_rows_t &rows, const walk_path_t &path, int r, int a) {
     return !path.used[a] && (before < 0 || a > path.atom[before]);
 }
 
-// ln of a lower bound of the pair's score: every term is positive, so what
-// was added so far bounds the score from below. The logarithm is refreshed
-// when the bound has grown by a thousandth; an older one is smaller, still a
-// lower bound.
+// ln of the score the budget is measured against: a lower bound of the
+// pair's score (every term is positive, so what was added so far bounds the
+// score from below), or the spin system's floor when that is larger. Against
+// the floor F the skipped terms add up to at most 1e-13 max(S, F) instead of
+// 1e-13 S: a type far below the best loses terms that no probability can
+// show. The logarithm is refreshed when the bound has grown by a thousandth;
+// an older one is smaller, still a bound.
 double log_score(walker_t &w) {
-    const double score = w.known + w.sum;
+    const double score = std::max(w.known + w.sum, w.floor);
     if (score > w.logged * 1.001) {
         w.logged = score;
         w.log_score = std::log(score);
@@ -290,6 +294,7 @@ struct mvnd_walk_t {
     walk_rows_t rows;
     walk_bounds_t bounds;
     double most = HUGE_VAL;    // each walk stops once it has scored more attachments than this
+    double floor = 0.0;        // the spin system's score floor over the repeats of equal shifts
     double first_sum = 0.0;    // the first subtree's terms (the whole walk's when not split)
     walk_counts_t counts;      // the first subtree's counts and those of skipped choices of the first rows
     std::vector<walk_part_t> parts;
@@ -312,7 +317,8 @@ struct walk_scratch_t {
 };
 
 walker_t walker_over(const mvnd_walk_t &walk, walk_scratch_t &scratch, double known) {
-    return walker_t{walk.rows, walk.bounds, scratch.path, scratch.general, 0.0, 0.0, known, 0.0, -HUGE_VAL, {}, {}, walk.most};
+    return walker_t{walk.rows, walk.bounds, scratch.path, scratch.general, 0.0, 0.0, known, walk.floor, 0.0,
+                    -HUGE_VAL, {}, {}, walk.most};
 }
 
 // Gives the first rows the part's atoms again, completing the factor for
@@ -403,6 +409,7 @@ std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_
     walk->type = std::move(type);
     walk->most = limits.most;
     lay_out_walk_rows(v, walk->type->layout, candidates, walk->rows);
+    walk->floor = v.score_floor / walk->rows.repeats;
     prepare_walk_bounds(walk->rows, walk->type->bounds, walk->bounds);
     const walk_rows_t &rows = walk->rows;
     const bool split = walk->bounds.skipping && rows.n >= split_depth + 3 &&

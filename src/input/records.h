@@ -47,6 +47,9 @@ struct value_data_t {
     std::vector<double> C_val;  // C shifts in input order, ppm
     std::vector<double> N_val;  // N shifts in input order, ppm
     std::vector<double> proba;  // score of each selected type under the model run last
+    double score_floor = 0.0;   // 0, or a lower bound of the best score among the spin system's
+                                // types: the dependent models' walks then skip against the
+                                // larger of it and the pair's own score (row_walk.cpp)
     std::string declared;       // the three characters the begin line declares as its type, as read
     std::string name;           // the begin line's name="..." text, as read; empty when it has none
 };
