@@ -21,6 +21,7 @@
 #include "assign/placement_run.h"
 #include "assign/residues_left.h"
 #include "assign/shift_choice.h"
+#include "calibration/temperature.h"
 #include "defaults/default_files.h"
 #include "engines/model_pass.h"
 #include "fit/fit.h"
@@ -198,19 +199,36 @@ const type_statistics_t &statistics_of(const std::vector<type_statistics_t> &use
                          [&](const type_statistics_t &type) { return type.amino_acid == amino_acid; });
 }
 
-void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, const run_result_t &run,
-            const chosen_shifts_t &chosen, const nucleus_widths_t &widths, const std::vector<std::string> &impossible,
-            const std::vector<std::string> &conflicting) {
-    const shift_values_t &shifts = chosen.values;
-    // Of each type's observable atoms, the share that the spin system's
-    // shifts can fill: per nucleus at most as many as the type has.
-    for (int t = 0; t < 20; t++) spin.observed_share[t] = NAN;
+// Of each type's observable atoms, the share that the spin system's shifts
+// can fill: per nucleus at most as many as the type has. NaN for a type not
+// used, or one without atoms.
+type_values_t observed_shares(const shift_values_t &shifts, const std::vector<type_statistics_t> &used) {
+    type_values_t share;
+    share.fill(NAN);
     for (const type_statistics_t &type : used) {
         const stat_data_t &s = type.stats;
         const int seen = std::min<int>(shifts.h.size(), s.H_num) + std::min<int>(shifts.c.size(), s.C_num) +
                          std::min<int>(shifts.n.size(), s.N_num);
-        if (s.atom_num > 0) spin.observed_share[type.amino_acid] = static_cast<double>(seen) / s.atom_num;
+        if (s.atom_num > 0) share[type.amino_acid] = static_cast<double>(seen) / s.atom_num;
     }
+    return share;
+}
+
+// The scores raised to the power of the spin system's temperature
+// (calibration/temperature.h): T from its shifts and the observed share of
+// the type that scores best.
+type_values_t calibrated_scores(const type_values_t &scores, const shift_values_t &shifts,
+                                const std::vector<type_statistics_t> &used) {
+    const int best = static_cast<int>(std::max_element(scores.begin(), scores.end()) - scores.begin());
+    const double share = observed_shares(shifts, used)[best];
+    return tempered_scores(scores, spin_temperature(shifts.count(), share));
+}
+
+void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, const run_result_t &run,
+            const chosen_shifts_t &chosen, const nucleus_widths_t &widths, const std::vector<std::string> &impossible,
+            const std::vector<std::string> &conflicting) {
+    const shift_values_t &shifts = chosen.values;
+    spin.observed_share = observed_shares(shifts, used);
     fit_types(spin, used, chosen, widths);
     bool fits = false;
     for (int t = 0; t < 20; t++) fits = fits || (run.selected[t] && spin.probability[t] > 0.0);
@@ -397,7 +415,10 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     }
 
     // Probabilities: the spin systems to predict with the prior, the
-    // assigned ones by their scores alone.
+    // assigned ones by their scores alone. The matching prior's
+    // probabilities are calibrated as they come; the others' scores are
+    // tempered first (calibration/temperature.h).
+    const bool tempered_prior = run.prior != prior_method_t::matching;
     std::vector<type_values_t> predicted_scores, assigned_scores;
     std::size_t next = 0;
     run.spins.resize(systems.size());
@@ -409,7 +430,9 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         spin.shifts = chosen[s].values.count();
         spin.scored = spin.shifts > 0;
         if (spin.scored) spin.score = scores[next++];
-        (spin.predicted ? predicted_scores : assigned_scores).push_back(spin.score);
+        const bool tempered = !spin.predicted || tempered_prior;
+        (spin.predicted ? predicted_scores : assigned_scores)
+            .push_back(tempered ? calibrated_scores(spin.score, chosen[s].values, used) : spin.score);
     }
     const prior_result_t with_prior = type_probabilities(predicted_scores, run.selected, remaining, run.prior);
     const prior_result_t without = type_probabilities(assigned_scores, run.selected, remaining, prior_method_t::none);
