@@ -18,22 +18,23 @@
 // temperature T per spin system,
 //
 //     p(t) = w(t) s(t)^(1/T) / sum over types u of w(u) s(u)^(1/T),
-//     T = 0.95 + 0.25 max(0, n - 6) + 1.0 (1 - f),
+//     T = 0.90 + 0.25 max(0, n - 6) + 1.5 (1 - f),
 //
 // n the spin system's shifts scored, f the share of the observable atoms of
 // its best-scoring type that its shifts fill, w the prior weights (1
-// without a prior), brings the expected calibration error from 0.034 to
-// 0.015 (side chains) and keeps the backbone's within 0.02. Raising all of
-// a spin system's scores to one power leaves its ranking as it was.
+// without a prior), brings the expected calibration error with side chains
+// from 0.034 to 0.015 and keeps the backbone's below 0.02, with and without
+// the composition prior (scripts/fit-temperature.sh fits it). Raising all
+// of a spin system's scores to one power leaves its ranking as it was.
 #pragma once
 
 #include "prior/prior.h"
 
 struct temperature_rule_t {
-    double base = 0.95;         // T of a spin system of at most six shifts that shows every observable atom
+    double base = 0.90;         // T of a spin system of at most six shifts that shows every observable atom
     double per_shift = 0.25;    // added for every shift beyond the first six
     int backbone_shifts = 6;
-    double per_unseen = 1.0;    // added times the share of the best type's observable atoms left unseen
+    double per_unseen = 1.5;    // added times the share of the best type's observable atoms left unseen
 };
 
 // T for a spin system of `shifts` shifts whose best-scoring type has the

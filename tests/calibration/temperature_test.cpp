@@ -14,8 +14,7 @@ TEST(Temperature, GrowsWithShiftsAndUnseenAtoms) {
         double share;
         double wanted;
     } cases[] = {
-        {6, 1.0, 0.95},  {4, 1.0, 0.95},        {10, 1.0, 1.95},     {10, 0.5, 2.45},
-        {0, 0.0, 1.95},  {12, 1.2, 2.45},       {7, NAN, 1.2},
+        {6, 1.0, 0.9}, {4, 1.0, 0.9}, {10, 1.0, 1.9}, {10, 0.5, 2.65}, {0, 0.0, 2.4}, {12, 1.2, 2.4}, {7, NAN, 1.15},
     };
     for (const auto &c : cases) EXPECT_DOUBLE_EQ(spin_temperature(c.shifts, c.share), c.wanted) << c.shifts;
 }

@@ -1,0 +1,138 @@
+#!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Fits the temperature rule of kestrin-assign's probabilities without the
+# matching prior (src/calibration/temperature.h),
+#     T = base + per_shift max(0, n - 6) + per_unseen (1 - f),
+# by cross-validation over whole sequence clusters: the five folds of
+# scripts/calibration-cv.sh (statistics of fold k by the recipe of the
+# defaults from the other four folds, classes mixed; the entries of fold k
+# whose BMRB id is a multiple of EVERY scored with types hidden, cfpd,
+# --place none), without a prior and with the composition prior, full and
+# backbone sets. Every run is made with the shipped rule; the table's raw
+# scores and prior weights let the rule be changed afterwards without
+# scoring again: p(t) = w(t) s(t)^(1/T) / sum over u of w(u) s(u)^(1/T).
+# n is a spin system's shifts (kestrin-spins with the fold's selection), f
+# the observed share of its best-scoring type (the table's observed_share).
+# The parameters are chosen on a grid to make the largest of the four
+# expected calibration errors (none and composition, full and backbone)
+# smallest. Prints, per prior and set, the ECE with T = 1 (no rule), with
+# the shipped rule, and cross-validated: each fold scored with the rule
+# fitted on the other four; then the rule fitted on all five.
+#   fit-temperature.sh [EVERY]    (default 10; about 6 minutes on 2 cores)
+# kestrin-assign, kestrin-spins and kestrin-stats are those on the PATH,
+# else those of build/.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/refdb-recipe.sh"
+program() { command -v "$1" || echo "$root/build/$1"; }
+assign=$(program kestrin-assign)
+spins=$(program kestrin-spins)
+stats=$(program kestrin-stats)
+for p in "$assign" "$spins" "$stats"; do
+  [ -x "$p" ] || { echo "no $p: sh scripts/build.sh build" >&2; exit 1; }
+done
+every=${1:-10}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+tar -xJf "$root/data/refdb/refdb_entries.tar.xz" refdb_nmrstar2
+refdb_entries "$root/data/refdb/INDEX.tsv" >entries
+refdb_folds entries "$every"
+for pair in "0 1" "2 3" "4"; do
+  jobs=
+  for fold in $pair; do
+    { refdb_statistics "$stats" "fold_$fold" "fold_$fold/train" "$refdb_left_out_backbone" "$refdb_left_out_full" &&
+      refdb_class_statistics "$stats" "fold_$fold" "fold_$fold/train"; } &
+    jobs="$jobs $!"
+  done
+  for job in $jobs; do wait "$job" || { echo "fit-temperature.sh: the statistics of a fold failed" >&2; exit 1; }; done
+done
+
+# One line per spin system: set prior fold n f right k, then k pairs
+# "ln w ln s" of the types that score above 0 (k = 0: no top type).
+for set in full backbone; do
+  for fold in 0 1 2 3 4; do
+    while read -r entry; do
+      "$spins" -af "fold_$fold/atoms_refdb_$set.txt" "$entry" 2>/dev/null |
+        awk -F'"' '/^<res / { name = $4 } /^  <cs / { n[name] += $4 } END { for (k in n) print k "\t" n[k] }' >shifts
+      for prior in none composition; do
+        "$assign" --hide-types --model cfpd --prior "$prior" --classes "fold_$fold/stats_refdb_$set" --place none \
+          -sf "fold_$fold/stats_refdb_$set.txt" -af "fold_$fold/atoms_refdb_$set.txt" \
+          --threads 2 --table - "$entry" 2>/dev/null |
+          awk -F'\t' -v set="$set" -v prior="$prior" -v fold="$fold" '
+            FNR == NR { n[$1] = $2; next }
+            FNR == 1 { next }
+            !($1 in seen) { seen[$1] = 1; order[++count] = $1 }
+            $9 == 1 { share[$1] = $11 + 0; right[$1] = ($4 == $5) }
+            $9 != "" && $6 + 0 > 0 && $7 + 0 > 0 { pairs[$1] = pairs[$1] " " log($7) " " log($6); k[$1]++ }
+            END {
+              for (i = 1; i <= count; i++) { s = order[i]
+                printf "%s %s %d %d %.6f %d %d%s\n", set, prior, fold, n[s] + 0, share[s] + 0, right[s] + 0,
+                       (s in share) ? k[s] + 0 : 0, (s in share) ? pairs[s] : "" } }' shifts -
+      done
+    done <"fold_$fold/scored"
+  done
+done >rows
+
+awk '
+function temperature(g, n, f) { return base[g] + per_shift[g] * (n > 6 ? n - 6 : 0) + per_unseen[g] * (1 - f) }
+function ece(g, cell, folds,    b, c, p, r, sum, k, d) {
+  c = 0; sum = 0
+  for (b = 0; b < 10; b++) { bc[b] = 0; bp[b] = 0; br[b] = 0
+    for (k = 0; k < 5; k++) if (index(folds, k)) {
+      bc[b] += count[g, cell, k, b]; bp[b] += psum[g, cell, k, b]; br[b] += rsum[g, cell, k, b] } }
+  for (b = 0; b < 10; b++) c += bc[b]
+  for (b = 0; b < 10; b++) if (bc[b] > 0) { d = bp[b] - br[b]; sum += (d < 0 ? -d : d) }
+  return c > 0 ? sum / c : 0
+}
+BEGIN {
+  grids = 0
+  # g = 0: no rule (T = 1); g = 1: the shipped rule; then the grid.
+  base[0] = 1; per_shift[0] = 0; per_unseen[0] = 0
+  base[1] = 0.90; per_shift[1] = 0.25; per_unseen[1] = 1.5
+  grids = 2
+  for (a = 0.85; a < 1.0501; a += 0.05) for (b = 0.15; b < 0.3501; b += 0.05) for (c = 0; c < 2.001; c += 0.5) {
+    base[grids] = a; per_shift[grids] = b; per_unseen[grids] = c; grids++ }
+}
+{
+  cell = $1 " " $2; cells[cell] = 1
+  for (g = 0; g < grids; g++) {
+    p = 0
+    if ($7 > 0) {
+      t = temperature(g, $4, $5); most = -1e300
+      for (i = 0; i < $7; i++) { v[i] = $(8 + 2 * i) + $(9 + 2 * i) / t; if (v[i] > most) most = v[i] }
+      z = 0; for (i = 0; i < $7; i++) if (v[i] - most > -700) z += exp(v[i] - most)
+      p = 1 / z
+    }
+    b = int(p * 10); if (b > 9) b = 9
+    count[g, cell, $3, b]++; psum[g, cell, $3, b] += p; rsum[g, cell, $3, b] += $6
+  }
+}
+END {
+  # The grid point whose largest ECE over the four cells is least, on the given folds.
+  for (held = -1; held < 5; held++) {
+    folds = ""; for (k = 0; k < 5; k++) if (k != held) folds = folds k
+    best = -1
+    for (g = 2; g < grids; g++) {
+      worst = 0; for (cell in cells) { e = ece(g, cell, folds); if (e > worst) worst = e }
+      if (best < 0 || worst < best_worst) { best = g; best_worst = worst }
+    }
+    chosen[held] = best; chosen_worst[held] = best_worst
+  }
+  printf "%-22s %10s %14s %18s\n", "prior, set", "ECE T=1", "shipped rule", "cross-validated"
+  for (cell in cells) {
+    # Cross-validated: each fold with the rule fitted on the other four.
+    c = 0; sum = 0
+    for (b = 0; b < 10; b++) { tc[b] = 0; tp[b] = 0; tr[b] = 0 }
+    for (k = 0; k < 5; k++) { g = chosen[k]
+      for (b = 0; b < 10; b++) { tc[b] += count[g, cell, k, b]; tp[b] += psum[g, cell, k, b]; tr[b] += rsum[g, cell, k, b] } }
+    for (b = 0; b < 10; b++) { c += tc[b]; d = tp[b] - tr[b]; sum += (d < 0 ? -d : d) }
+    split(cell, parts, " ")
+    printf "%-22s %10.4f %14.4f %18.4f\n", parts[2] ", " parts[1], ece(0, cell, "01234"), ece(1, cell, "01234"), sum / c
+  }
+  for (k = 0; k < 5; k++) printf "fold %d: rule fitted on the others: base %.2f, per_shift %.2f, per_unseen %.1f\n", k,
+    base[chosen[k]], per_shift[chosen[k]], per_unseen[chosen[k]]
+  g = chosen[-1]
+  printf "fitted on all five folds: base %.2f, per_shift %.2f, per_unseen %.1f (largest ECE %.4f)\n",
+    base[g], per_shift[g], per_unseen[g], chosen_worst[-1]
+}' rows
