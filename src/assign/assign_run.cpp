@@ -214,14 +214,70 @@ type_values_t observed_shares(const shift_values_t &shifts, const std::vector<ty
     return share;
 }
 
-// The scores raised to the power of the spin system's temperature
-// (calibration/temperature.h): T from its shifts and the observed share of
-// the type that scores best.
-type_values_t calibrated_scores(const type_values_t &scores, const shift_values_t &shifts,
-                                const std::vector<type_statistics_t> &used) {
-    const int best = static_cast<int>(std::max_element(scores.begin(), scores.end()) - scores.begin());
-    const double share = observed_shares(shifts, used)[best];
-    return tempered_scores(scores, spin_temperature(shifts.count(), share));
+// Each spin system's prior weights, the temperature of its scores
+// (calibration/temperature.h) and its probabilities.
+struct stated_probabilities_t {
+    std::vector<type_values_t> prior, probability;
+    std::vector<double> temperature;  // 1 where the scores are not tempered
+};
+
+// The spin systems to predict with the run's prior, the assigned ones by
+// their scores alone. The matching prior's probabilities are calibrated as
+// they come; the others' scores are tempered first.
+stated_probabilities_t state_probabilities(const run_result_t &run, const std::vector<chosen_shifts_t> &chosen,
+                                           const std::vector<type_statistics_t> &used,
+                                           const std::optional<std::array<int, 20>> &remaining) {
+    const std::size_t count = run.spins.size();
+    stated_probabilities_t stated;
+    stated.temperature.assign(count, 1.0);
+    std::vector<type_values_t> predicted_scores, assigned_scores;
+    for (std::size_t s = 0; s < count; s++) {
+        const spin_result_t &spin = run.spins[s];
+        type_values_t weighed = spin.score;
+        if (!spin.predicted || run.prior != prior_method_t::matching) {
+            const shift_values_t &shifts = chosen[s].values;
+            const int best = static_cast<int>(std::max_element(spin.score.begin(), spin.score.end()) -
+                                              spin.score.begin());
+            stated.temperature[s] = spin_temperature(shifts.count(), observed_shares(shifts, used)[best]);
+            weighed = tempered_scores(spin.score, stated.temperature[s]);
+        }
+        (spin.predicted ? predicted_scores : assigned_scores).push_back(weighed);
+    }
+    const prior_result_t with_prior = type_probabilities(predicted_scores, run.selected, remaining, run.prior);
+    const prior_result_t without = type_probabilities(assigned_scores, run.selected, remaining, prior_method_t::none);
+    stated.prior.resize(count);
+    stated.probability.resize(count);
+    std::size_t p = 0, a = 0;
+    for (std::size_t s = 0; s < count; s++) {
+        const prior_result_t &from = run.spins[s].predicted ? with_prior : without;
+        const std::size_t row = run.spins[s].predicted ? p++ : a++;
+        stated.prior[s] = from.prior[row];
+        stated.probability[s] = from.probability[row];
+    }
+    return stated;
+}
+
+// True when a score below the spin system's floor F could move one of its
+// probabilities by more than a billionth. Such a score may have lost
+// d = floor_loss(F); with the probabilities p(t) ∝ w(t) s(t)^(1/T), in
+// units of the best score b, a type with s < F gains at most
+//     max((d / b)^(1/T), (1/T) (F / b)^(1/T - 1) d / b)
+// (the first bound for T >= 1, the second, the slope at F, for T < 1),
+// and the sum of those gains times w(t) is held against sum w(t) (s(t) / b)^(1/T).
+bool floor_may_show(const spin_result_t &spin, const stated_probabilities_t &stated, std::size_t s, double floor) {
+    const type_values_t &score = spin.score, &prior = stated.prior[s];
+    const double best = *std::max_element(score.begin(), score.end());
+    if (!(floor > 0.0) || !(best > 0.0)) return false;
+    const double power = 1.0 / stated.temperature[s];
+    const double loss = floor_loss(floor) / best, level = floor / best;
+    const double gain = std::max(std::pow(loss, power), power * std::pow(level, power - 1.0) * loss);
+    double total = 0.0, lost = 0.0;
+    for (int t = 0; t < 20; t++) {
+        if (!(prior[t] > 0.0)) continue;
+        if (score[t] > 0.0) total += prior[t] * std::pow(score[t] / best, power);
+        if (score[t] < floor) lost += prior[t] * gain;
+    }
+    return lost > 1e-9 * total;
 }
 
 void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, const run_result_t &run,
@@ -403,25 +459,21 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
                            plural(impossible, "impossible value (flagged impossible_value)",
                                   "impossible values (flagged impossible_value)"));
     std::vector<type_values_t> scores;
+    std::vector<double> floors;
     if (classes) {
         run.statistics += options.classes == classes_rule_t::installed
                               ? std::string(" mixed by class with ") + default_classes_stem +
                                     "_{helix,sheet,coil}.txt (installed default)"
                               : " mixed by class with " + shown_name(*classes_stem) + "_{helix,sheet,coil}.txt";
-        scores = score_class_mixture(values, names, classes->types, classes->share, options.model, threads);
+        scores = score_class_mixture(values, names, classes->types, classes->share, options.model, threads, &floors);
     } else {
         scores = score_spin_systems(values, used, options.model, threads);
         rescore_unmodelled_atoms(scores, values, names, used, options.model, threads);
     }
 
-    // Probabilities: the spin systems to predict with the prior, the
-    // assigned ones by their scores alone. The matching prior's
-    // probabilities are calibrated as they come; the others' scores are
-    // tempered first (calibration/temperature.h).
-    const bool tempered_prior = run.prior != prior_method_t::matching;
-    std::vector<type_values_t> predicted_scores, assigned_scores;
-    std::size_t next = 0;
     run.spins.resize(systems.size());
+    std::vector<std::size_t> score_row(systems.size(), 0);
+    std::size_t next = 0;
     for (std::size_t s = 0; s < systems.size(); s++) {
         spin_result_t &spin = run.spins[s];
         spin.system = systems[s];
@@ -429,21 +481,36 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
         spin.declared = systems[s].amino_acid;
         spin.shifts = chosen[s].values.count();
         spin.scored = spin.shifts > 0;
+        score_row[s] = next;
         if (spin.scored) spin.score = scores[next++];
-        const bool tempered = !spin.predicted || tempered_prior;
-        (spin.predicted ? predicted_scores : assigned_scores)
-            .push_back(tempered ? calibrated_scores(spin.score, chosen[s].values, used) : spin.score);
     }
-    const prior_result_t with_prior = type_probabilities(predicted_scores, run.selected, remaining, run.prior);
-    const prior_result_t without = type_probabilities(assigned_scores, run.selected, remaining, prior_method_t::none);
+    stated_probabilities_t stated = state_probabilities(run, chosen, used, remaining);
+    // Where the prior weights or the temperature let a type far below the
+    // best matter, its floored score is not precise enough: those spin
+    // systems are scored again without the floor, and every probability
+    // stated again (the matching prior weighs all spin systems together).
+    if (!floors.empty()) {
+        std::vector<std::size_t> again;
+        for (std::size_t s = 0; s < systems.size(); s++)
+            if (run.spins[s].scored && floor_may_show(run.spins[s], stated, s, floors[score_row[s]])) again.push_back(s);
+        if (!again.empty()) {
+            std::vector<shift_values_t> again_values;
+            std::vector<shift_names_t> again_names;
+            for (const std::size_t s : again) {
+                again_values.push_back(values[score_row[s]]);
+                again_names.push_back(names[score_row[s]]);
+            }
+            const std::vector<type_values_t> exact = score_class_mixture(
+                again_values, again_names, classes->types, classes->share, options.model, threads, nullptr, false);
+            for (std::size_t i = 0; i < again.size(); i++) run.spins[again[i]].score = exact[i];
+            stated = state_probabilities(run, chosen, used, remaining);
+        }
+    }
     const nucleus_widths_t widths = nucleus_widths(used);
-    std::size_t p = 0, a = 0;
     for (std::size_t s = 0; s < systems.size(); s++) {
         spin_result_t &spin = run.spins[s];
-        const prior_result_t &from = spin.predicted ? with_prior : without;
-        const std::size_t row = spin.predicted ? p++ : a++;
-        spin.prior = from.prior[row];
-        if (spin.scored) spin.probability = from.probability[row];
+        spin.prior = stated.prior[s];
+        if (spin.scored) spin.probability = stated.probability[s];
         std::vector<std::string> impossible = outside[s];
         impossible.insert(impossible.end(), chosen[s].impossible.begin(), chosen[s].impossible.end());
         settle(spin, used, run, chosen[s], widths, impossible, values_of(grouping.conflicting_values, systems[s]));

@@ -6,6 +6,7 @@
 
 #include "engines/engines.h"
 #include "engines/walk_terms.h"
+#include "linalg/thresholds.h"
 #include "input/failure.h"
 
 namespace {
@@ -67,6 +68,8 @@ std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &s
     }
     return floors;
 }
+
+double floor_loss(double floor) { return skip_budget * floor; }
 
 const char *model_key(model_t model) {
     switch (model) {
@@ -142,28 +145,29 @@ std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t>
                                                const std::vector<shift_names_t> &names,
                                                const std::array<std::vector<type_statistics_t>, 3> &classes,
                                                const std::array<std::array<double, 3>, 20> &share, model_t model,
-                                               int threads) {
+                                               int threads, std::vector<double> *floors_used, bool floored) {
     std::vector<type_values_t> mixture(systems.size(), type_values_t{});
     // A lower bound of each spin system's best score: its best first
     // attachments, then also each class's best score. A billionth of it is
     // the floor of the walks (score_spin_systems): every type within that of
     // the best keeps kestrin's own precision, and those below it lose at
     // most 1e-22 of the best score.
-    std::vector<double> best =
-        is_dependent_model(model) ? first_attachment_floors(systems, classes, model, threads) : std::vector<double>();
+    const bool flooring = floored && is_dependent_model(model);
+    std::vector<double> best = flooring ? first_attachment_floors(systems, classes, model, threads) : std::vector<double>();
     best.resize(systems.size(), 0.0);
     const double floor_share = 1e-9;
+    std::vector<double> floors(systems.size(), 0.0);
     for (std::size_t c = 0; c < classes.size(); c++) {
-        std::vector<double> floors(best);
-        for (double &floor : floors) floor *= floor_share;
+        for (std::size_t s = 0; s < systems.size(); s++) floors[s] = std::max(floors[s], best[s] * floor_share);
         std::vector<type_values_t> scores = score_spin_systems(systems, classes[c], model, threads, floors);
         rescore_unmodelled_atoms(scores, systems, names, classes[c], model, threads, floors);
         for (std::size_t s = 0; s < systems.size(); s++)
             for (const type_statistics_t &type : classes[c]) {
                 const double score = scores[s][type.amino_acid];
                 mixture[s][type.amino_acid] += share[type.amino_acid][c] * score;
-                best[s] = std::max(best[s], score);
+                if (flooring) best[s] = std::max(best[s], score);
             }
     }
+    if (floors_used != nullptr) *floors_used = floors;
     return mixture;
 }
