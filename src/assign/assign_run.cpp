@@ -257,29 +257,6 @@ stated_probabilities_t state_probabilities(const run_result_t &run, const std::v
     return stated;
 }
 
-// True when a score below the spin system's floor F could move one of its
-// probabilities by more than a billionth. Such a score may have lost
-// d = floor_loss(F); with the probabilities p(t) ∝ w(t) s(t)^(1/T), in
-// units of the best score b, a type with s < F gains at most
-//     max((d / b)^(1/T), (1/T) (F / b)^(1/T - 1) d / b)
-// (the first bound for T >= 1, the second, the slope at F, for T < 1),
-// and the sum of those gains times w(t) is held against sum w(t) (s(t) / b)^(1/T).
-bool floor_may_show(const spin_result_t &spin, const stated_probabilities_t &stated, std::size_t s, double floor) {
-    const type_values_t &score = spin.score, &prior = stated.prior[s];
-    const double best = *std::max_element(score.begin(), score.end());
-    if (!(floor > 0.0) || !(best > 0.0)) return false;
-    const double power = 1.0 / stated.temperature[s];
-    const double loss = floor_loss(floor) / best, level = floor / best;
-    const double gain = std::max(std::pow(loss, power), power * std::pow(level, power - 1.0) * loss);
-    double total = 0.0, lost = 0.0;
-    for (int t = 0; t < 20; t++) {
-        if (!(prior[t] > 0.0)) continue;
-        if (score[t] > 0.0) total += prior[t] * std::pow(score[t] / best, power);
-        if (score[t] < floor) lost += prior[t] * gain;
-    }
-    return lost > 1e-9 * total;
-}
-
 void settle(spin_result_t &spin, const std::vector<type_statistics_t> &used, const run_result_t &run,
             const chosen_shifts_t &chosen, const nucleus_widths_t &widths, const std::vector<std::string> &impossible,
             const std::vector<std::string> &conflicting) {
@@ -492,7 +469,9 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     if (!floors.empty()) {
         std::vector<std::size_t> again;
         for (std::size_t s = 0; s < systems.size(); s++)
-            if (run.spins[s].scored && floor_may_show(run.spins[s], stated, s, floors[score_row[s]])) again.push_back(s);
+            if (run.spins[s].scored && floor_may_show(run.spins[s].score, stated.prior[s], stated.temperature[s],
+                                                      floors[score_row[s]]))
+                again.push_back(s);
         if (!again.empty()) {
             std::vector<shift_values_t> again_values;
             std::vector<shift_names_t> again_names;

@@ -3,6 +3,7 @@
 #include "assign/scoring.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engines/engines.h"
 #include "engines/walk_terms.h"
@@ -70,6 +71,28 @@ std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &s
 }
 
 double floor_loss(double floor) { return skip_budget * floor; }
+
+// True when a score below the spin system's floor F could move one of its
+// probabilities by more than a billionth. Such a score may have lost
+// d = floor_loss(F); with the probabilities p(t) ∝ w(t) s(t)^(1/T), in
+// units of the best score b, a type with s < F gains at most
+//     max((d / b)^(1/T), (1/T) (F / b)^(1/T - 1) d / b)
+// (the first bound for T >= 1, the second, the slope at F, for T < 1),
+// and the sum of those gains times w(t) is held against sum w(t) (s(t) / b)^(1/T).
+bool floor_may_show(const type_values_t &score, const type_values_t &prior, double temperature, double floor) {
+    const double best = *std::max_element(score.begin(), score.end());
+    if (!(floor > 0.0) || !(best > 0.0)) return false;
+    const double power = 1.0 / temperature;
+    const double loss = floor_loss(floor) / best, level = floor / best;
+    const double gain = std::max(std::pow(loss, power), power * std::pow(level, power - 1.0) * loss);
+    double total = 0.0, lost = 0.0;
+    for (int t = 0; t < 20; t++) {
+        if (!(prior[t] > 0.0)) continue;
+        if (score[t] > 0.0) total += prior[t] * std::pow(score[t] / best, power);
+        if (score[t] < floor) lost += prior[t] * gain;
+    }
+    return lost > 1e-9 * total;
+}
 
 const char *model_key(model_t model) {
     switch (model) {

@@ -69,3 +69,8 @@ std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t>
 // The most a score below its spin system's floor F may have lost: the walks
 // leave out at most 1e-13 F of it.
 double floor_loss(double floor);
+
+// True when a score below the spin system's floor could move one of its
+// probabilities, p(t) ∝ prior(t) score(t)^(1/temperature), by more than a
+// billionth: such a spin system is scored again without the floor.
+bool floor_may_show(const type_values_t &score, const type_values_t &prior, double temperature, double floor);

@@ -141,3 +141,30 @@ TEST(ClassMixture, SharesFollowTheResiduesOfEachClass) {
 }
 
 }  // namespace
+
+// A type below the floor may have lost 1e-13 of the floor: that matters only
+// where its prior weight, or a temperature that raises small scores, makes
+// it count beside the best.
+TEST(ClassMixture, FloorMattersOnlyWhereWeightsOrTemperatureShowIt) {
+    type_values_t score{}, even{}, tilted{};
+    score[0] = 1.0;     // the best
+    score[1] = 1e-3;    // above the floor
+    score[2] = 1e-40;   // below it
+    even.fill(0.05);
+    tilted = even;
+    tilted[0] = tilted[1] = 1e-130;  // a matching prior that all but rules out the types that score
+    const struct {
+        const type_values_t &prior;
+        double temperature, floor;
+        bool shows;
+    } cases[] = {
+        {even, 1.0, 1e-9, false},    // the loss is 1e-22 of the best
+        {even, 1.0, 0.0, false},     // no floor
+        {tilted, 1.0, 1e-9, true},   // 1e-22 of the best, but the best weighed 1e-130
+        {even, 4.0, 1e-9, true},     // (1e-22)^(1/4) = 3e-6 of the best
+        {even, 2.0, 1e-9, false},    // 1e-11 for each of 18 types: 2e-10 of the total
+        {even, 0.9, 1e-9, false},    // sharpened: the loss shrinks
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(floor_may_show(score, c.prior, c.temperature, c.floor), c.shows) << c.temperature << " " << c.floor;
+}
