@@ -442,7 +442,16 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
                               ? std::string(" mixed by class with ") + default_classes_stem +
                                     "_{helix,sheet,coil}.txt (installed default)"
                               : " mixed by class with " + shown_name(*classes_stem) + "_{helix,sheet,coil}.txt";
-        scores = score_class_mixture(values, names, classes->types, classes->share, options.model, threads, &floors);
+        // Scores to be tempered get a floor low enough for the hottest
+        // temperature their spin system can have (every atom unseen).
+        std::vector<double> floor_shares;
+        for (std::size_t s = 0; s < systems.size(); s++)
+            if (chosen[s].values.count() > 0)
+                floor_shares.push_back(!predicted[s] || run.prior != prior_method_t::matching
+                                           ? floor_share_for(spin_temperature(chosen[s].values.count(), 0.0))
+                                           : default_floor_share);
+        scores = score_class_mixture(values, names, classes->types, classes->share, options.model, threads,
+                                     floor_shares, &floors);
     } else {
         scores = score_spin_systems(values, used, options.model, threads);
         rescore_unmodelled_atoms(scores, values, names, used, options.model, threads);
@@ -479,8 +488,9 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
                 again_values.push_back(values[score_row[s]]);
                 again_names.push_back(names[score_row[s]]);
             }
-            const std::vector<type_values_t> exact = score_class_mixture(
-                again_values, again_names, classes->types, classes->share, options.model, threads, nullptr, false);
+            const std::vector<type_values_t> exact =
+                score_class_mixture(again_values, again_names, classes->types, classes->share, options.model, threads,
+                                    std::vector<double>(again.size(), 0.0));
             for (std::size_t i = 0; i < again.size(); i++) run.spins[again[i]].score = exact[i];
             stated = state_probabilities(run, chosen, used, remaining);
         }

@@ -72,6 +72,12 @@ std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &s
 
 double floor_loss(double floor) { return skip_budget * floor; }
 
+double floor_share_for(double temperature) {
+    // (1e-13 f)^(1/T) <= 1e-11, T at least 1.
+    const double exponent = std::max(temperature, 1.0);
+    return std::min(default_floor_share, std::pow(1e-11, exponent) / skip_budget);
+}
+
 // True when a score below the spin system's floor F could move one of its
 // probabilities by more than a billionth. Such a score may have lost
 // d = floor_loss(F); with the probabilities p(t) ∝ w(t) s(t)^(1/T), in
@@ -168,20 +174,24 @@ std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t>
                                                const std::vector<shift_names_t> &names,
                                                const std::array<std::vector<type_statistics_t>, 3> &classes,
                                                const std::array<std::array<double, 3>, 20> &share, model_t model,
-                                               int threads, std::vector<double> *floors_used, bool floored) {
+                                               int threads, const std::vector<double> &floor_shares,
+                                               std::vector<double> *floors_used) {
     std::vector<type_values_t> mixture(systems.size(), type_values_t{});
     // A lower bound of each spin system's best score: its best first
-    // attachments, then also each class's best score. A billionth of it is
-    // the floor of the walks (score_spin_systems): every type within that of
-    // the best keeps kestrin's own precision, and those below it lose at
-    // most 1e-22 of the best score.
-    const bool flooring = floored && is_dependent_model(model);
+    // attachments, then also each class's best score. Its share
+    // floor_shares[s] (a billionth by default) is the floor of the walks
+    // (score_spin_systems): every type within that of the best keeps
+    // kestrin's own precision, and those below it lose at most 1e-13 of the
+    // floor.
+    auto share_of = [&](std::size_t s) { return s < floor_shares.size() ? floor_shares[s] : default_floor_share; };
+    bool flooring = is_dependent_model(model);
+    if (flooring && !floor_shares.empty())
+        flooring = std::any_of(floor_shares.begin(), floor_shares.end(), [](double f) { return f > 0.0; });
     std::vector<double> best = flooring ? first_attachment_floors(systems, classes, model, threads) : std::vector<double>();
     best.resize(systems.size(), 0.0);
-    const double floor_share = 1e-9;
     std::vector<double> floors(systems.size(), 0.0);
     for (std::size_t c = 0; c < classes.size(); c++) {
-        for (std::size_t s = 0; s < systems.size(); s++) floors[s] = std::max(floors[s], best[s] * floor_share);
+        for (std::size_t s = 0; s < systems.size(); s++) floors[s] = std::max(floors[s], best[s] * share_of(s));
         std::vector<type_values_t> scores = score_spin_systems(systems, classes[c], model, threads, floors);
         rescore_unmodelled_atoms(scores, systems, names, classes[c], model, threads, floors);
         for (std::size_t s = 0; s < systems.size(); s++)

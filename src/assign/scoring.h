@@ -56,15 +56,22 @@ std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &s
 // the type's share of its residues in class c. For the dependent models the
 // walks are floored (score_spin_systems) by a billionth of a lower bound of
 // the spin system's best score.
-// `floors`, when given, receives the floor of each spin system's walks (0
-// where none was used); `floored` false scores every type to kestrin's own
-// precision.
+// floor_shares[s], where given, replaces the billionth for spin system s (0:
+// no floor, every type to kestrin's own precision); `floors`, when given,
+// receives the floor of each spin system's walks (0 where none was used).
 std::vector<type_values_t> score_class_mixture(const std::vector<shift_values_t> &systems,
                                                const std::vector<shift_names_t> &names,
                                                const std::array<std::vector<type_statistics_t>, 3> &classes,
                                                const std::array<std::array<double, 3>, 20> &share, model_t model,
-                                               int threads, std::vector<double> *floors = nullptr,
-                                               bool floored = true);
+                                               int threads, const std::vector<double> &floor_shares = {},
+                                               std::vector<double> *floors = nullptr);
+
+// The floor's default share of the best score's lower bound.
+constexpr double default_floor_share = 1e-9;
+
+// The share for scores that will be raised to 1/T: small enough that the
+// loss, tempered, stays below 1e-11 of the best score.
+double floor_share_for(double temperature);
 
 // The most a score below its spin system's floor F may have lost: the walks
 // leave out at most 1e-13 F of it.
