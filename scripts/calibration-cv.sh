@@ -32,19 +32,7 @@ every=${1:-10}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-tar -xJf "$root/data/refdb/refdb_entries.tar.xz" refdb_nmrstar2
-refdb_entries "$root/data/refdb/INDEX.tsv" >entries
-refdb_folds entries "$every"
-# Two folds' statistics at a time.
-for pair in "0 1" "2 3" "4"; do
-  jobs=
-  for fold in $pair; do
-    { refdb_statistics "$stats" "fold_$fold" "fold_$fold/train" "$refdb_left_out_backbone" "$refdb_left_out_full" &&
-      refdb_class_statistics "$stats" "fold_$fold" "fold_$fold/train"; } &
-    jobs="$jobs $!"
-  done
-  for job in $jobs; do wait "$job" || { echo "calibration-cv.sh: the statistics of a fold failed" >&2; exit 1; }; done
-done
+refdb_fold_statistics "$root" "$stats" "$every" || { echo "calibration-cv.sh: no statistics" >&2; exit 1; }
 for set in full backbone; do
   for scoring in single classes; do
     for prior in matching none; do

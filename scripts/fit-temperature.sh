@@ -35,21 +35,11 @@ every=${1:-10}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-tar -xJf "$root/data/refdb/refdb_entries.tar.xz" refdb_nmrstar2
-refdb_entries "$root/data/refdb/INDEX.tsv" >entries
-refdb_folds entries "$every"
-for pair in "0 1" "2 3" "4"; do
-  jobs=
-  for fold in $pair; do
-    { refdb_statistics "$stats" "fold_$fold" "fold_$fold/train" "$refdb_left_out_backbone" "$refdb_left_out_full" &&
-      refdb_class_statistics "$stats" "fold_$fold" "fold_$fold/train"; } &
-    jobs="$jobs $!"
-  done
-  for job in $jobs; do wait "$job" || { echo "fit-temperature.sh: the statistics of a fold failed" >&2; exit 1; }; done
-done
+refdb_fold_statistics "$root" "$stats" "$every" || { echo "fit-temperature.sh: no statistics" >&2; exit 1; }
 
-# One line per spin system: set prior fold n f right k, then k pairs
-# "ln w ln s" of the types that score above 0 (k = 0: no top type).
+# One line per spin system: set prior fold n f k, then k triples
+# "ln w ln s declared" of the types that score above 0 (declared 1 for the
+# type the file assigns; k = 0: no top type).
 for set in full backbone; do
   for fold in 0 1 2 3 4; do
     while read -r entry; do
@@ -63,12 +53,14 @@ for set in full backbone; do
             FNR == NR { n[$1] = $2; next }
             FNR == 1 { next }
             !($1 in seen) { seen[$1] = 1; order[++count] = $1 }
-            $9 == 1 { share[$1] = $11 + 0; right[$1] = ($4 == $5) }
-            $9 != "" && $6 + 0 > 0 && $7 + 0 > 0 { pairs[$1] = pairs[$1] " " log($7) " " log($6); k[$1]++ }
+            $9 == 1 { ranked[$1] = 1 }
+            $9 != "" && $6 + 0 > 0 && (!($1 in most) || $6 + 0 > most[$1]) { most[$1] = $6 + 0; share[$1] = $11 + 0 }
+            $9 != "" && $6 + 0 > 0 && $7 + 0 > 0 {
+              pairs[$1] = pairs[$1] " " log($7) " " log($6) " " ($4 == $5); k[$1]++ }
             END {
               for (i = 1; i <= count; i++) { s = order[i]
-                printf "%s %s %d %d %.6f %d %d%s\n", set, prior, fold, n[s] + 0, share[s] + 0, right[s] + 0,
-                       (s in share) ? k[s] + 0 : 0, (s in share) ? pairs[s] : "" } }' shifts -
+                printf "%s %s %d %d %.6f %d%s\n", set, prior, fold, n[s] + 0, share[s] + 0,
+                       (s in ranked) ? k[s] + 0 : 0, (s in ranked) ? pairs[s] : "" } }' shifts -
       done
     done <"fold_$fold/scored"
   done
@@ -97,15 +89,17 @@ BEGIN {
 {
   cell = $1 " " $2; cells[cell] = 1
   for (g = 0; g < grids; g++) {
-    p = 0
-    if ($7 > 0) {
+    p = 0; right = 0
+    if ($6 > 0) {
+      # The top type under this rule: the ranking moves with T where the
+      # weights differ between types.
       t = temperature(g, $4, $5); most = -1e300
-      for (i = 0; i < $7; i++) { v[i] = $(8 + 2 * i) + $(9 + 2 * i) / t; if (v[i] > most) most = v[i] }
-      z = 0; for (i = 0; i < $7; i++) if (v[i] - most > -700) z += exp(v[i] - most)
+      for (i = 0; i < $6; i++) { v[i] = $(7 + 3 * i) + $(8 + 3 * i) / t; if (v[i] > most) { most = v[i]; right = $(9 + 3 * i) } }
+      z = 0; for (i = 0; i < $6; i++) if (v[i] - most > -700) z += exp(v[i] - most)
       p = 1 / z
     }
     b = int(p * 10); if (b > 9) b = 9
-    count[g, cell, $3, b]++; psum[g, cell, $3, b] += p; rsum[g, cell, $3, b] += $6
+    count[g, cell, $3, b]++; psum[g, cell, $3, b] += p; rsum[g, cell, $3, b] += right
   }
 }
 END {
@@ -132,6 +126,9 @@ END {
   }
   for (k = 0; k < 5; k++) printf "fold %d: rule fitted on the others: base %.2f, per_shift %.2f, per_unseen %.1f\n", k,
     base[chosen[k]], per_shift[chosen[k]], per_unseen[chosen[k]]
+  worst = 0; for (cell in cells) { e = ece(1, cell, "01234"); if (e > worst) worst = e }
+  printf "the shipped rule: base %.2f, per_shift %.2f, per_unseen %.1f (largest ECE %.4f)\n",
+    base[1], per_shift[1], per_unseen[1], worst
   g = chosen[-1]
   printf "fitted on all five folds: base %.2f, per_shift %.2f, per_unseen %.1f (largest ECE %.4f)\n",
     base[g], per_shift[g], per_unseen[g], chosen_worst[-1]

@@ -100,3 +100,24 @@ refdb_folds() {
     awk -v k=$_fold -v every="$2" '$3 == k && $2 % every == 0 { print $1 }' "$1" >"fold_$_fold/scored"
   done
 }
+
+# The five folds in the current folder with every fold's statistics by the
+# recipe of the defaults (one file per set and one per class, from the
+# other four folds), two folds at a time: from the entries of data/refdb,
+# with fold_K/scored the entries of fold K whose BMRB id is a multiple of
+# EVERY.
+#   refdb_fold_statistics ROOT KESTRIN_STATS EVERY
+refdb_fold_statistics() {
+  tar -xJf "$1/data/refdb/refdb_entries.tar.xz" refdb_nmrstar2
+  refdb_entries "$1/data/refdb/INDEX.tsv" >entries
+  refdb_folds entries "$3"
+  for _pair in "0 1" "2 3" "4"; do
+    _jobs=
+    for _fold in $_pair; do
+      { refdb_statistics "$2" "fold_$_fold" "fold_$_fold/train" "$refdb_left_out_backbone" "$refdb_left_out_full" &&
+        refdb_class_statistics "$2" "fold_$_fold" "fold_$_fold/train"; } &
+      _jobs="$_jobs $!"
+    done
+    for _job in $_jobs; do wait "$_job" || { echo "the statistics of a fold failed" >&2; return 1; }; done
+  done
+}
