@@ -18,7 +18,7 @@
 # smallest. Prints, per prior and set, the ECE with T = 1 (no rule), with
 # the shipped rule, and cross-validated: each fold scored with the rule
 # fitted on the other four; then the rule fitted on all five.
-#   fit-temperature.sh [EVERY]    (default 10; about 6 minutes on 2 cores)
+#   fit-temperature.sh [EVERY]    (default 10; about 4 minutes on 2 cores)
 # kestrin-assign, kestrin-spins and kestrin-stats are those on the PATH,
 # else those of build/.
 set -eu
