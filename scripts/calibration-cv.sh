@@ -23,11 +23,8 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/refdb-recipe.sh"
-assign=$(command -v kestrin-assign || echo "$root/build/kestrin-assign")
-stats=$(command -v kestrin-stats || echo "$root/build/kestrin-stats")
-for program in "$assign" "$stats"; do
-  [ -x "$program" ] || { echo "no $program: sh scripts/build.sh build" >&2; exit 1; }
-done
+assign=$(refdb_program "$root" kestrin-assign) || exit 1
+stats=$(refdb_program "$root" kestrin-stats) || exit 1
 every=${1:-10}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

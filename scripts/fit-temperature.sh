@@ -24,13 +24,9 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/refdb-recipe.sh"
-program() { command -v "$1" || echo "$root/build/$1"; }
-assign=$(program kestrin-assign)
-spins=$(program kestrin-spins)
-stats=$(program kestrin-stats)
-for p in "$assign" "$spins" "$stats"; do
-  [ -x "$p" ] || { echo "no $p: sh scripts/build.sh build" >&2; exit 1; }
-done
+assign=$(refdb_program "$root" kestrin-assign) || exit 1
+spins=$(refdb_program "$root" kestrin-spins) || exit 1
+stats=$(refdb_program "$root" kestrin-stats) || exit 1
 every=${1:-10}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -121,3 +121,13 @@ refdb_fold_statistics() {
     for _job in $_jobs; do wait "$_job" || { echo "the statistics of a fold failed" >&2; return 1; }; done
   done
 }
+
+# The program NAME on the PATH, else the one of ROOT/build; fails with a
+# message when there is neither.
+#   refdb_program ROOT NAME
+refdb_program() {
+  command -v "$2" && return 0
+  [ -x "$1/build/$2" ] && { echo "$1/build/$2"; return 0; }
+  echo "no $2: sh scripts/build.sh build" >&2
+  return 1
+}
