@@ -39,6 +39,22 @@ value_data_t value_data(const shift_values_t &shifts, int type_num) {
     return v;
 }
 
+// The engines' records of the spin systems against the types, each spin
+// system with its score floor where one is given.
+data_t pass_data(const std::vector<shift_values_t> &systems, const std::vector<type_statistics_t> &types,
+                 const std::vector<double> &floors) {
+    data_t data;
+    data.type_num = static_cast<int>(types.size());
+    data.spin_num = static_cast<int>(systems.size());
+    for (const type_statistics_t &type : types) data.sdata.push_back(copy_statistics(type.stats));
+    data.vdata.reserve(systems.size());
+    for (std::size_t s = 0; s < systems.size(); s++) {
+        data.vdata.push_back(value_data(systems[s], data.type_num));
+        if (s < floors.size()) data.vdata.back().score_floor = floors[s];
+    }
+    return data;
+}
+
 // The most attachments a walk of first_attachment_floors scores.
 const double first_attachments = 4.0;
 
@@ -55,11 +71,7 @@ std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &s
     walk_limits_t limits;
     limits.most = first_attachments;
     for (const std::vector<type_statistics_t> &types : classes) {
-        data_t data;
-        data.type_num = static_cast<int>(types.size());
-        data.spin_num = static_cast<int>(systems.size());
-        for (const type_statistics_t &type : types) data.sdata.push_back(copy_statistics(type.stats));
-        for (const shift_values_t &shifts : systems) data.vdata.push_back(value_data(shifts, data.type_num));
+        data_t data = pass_data(systems, types, {});
         if (model == model_t::cspd)
             calculate_select_perm_dep_probas(data, limits, {}, threads);
         else
@@ -121,15 +133,7 @@ bool is_dependent_model(model_t model) { return model == model_t::cfpd || model 
 std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> &systems,
                                               const std::vector<type_statistics_t> &types, model_t model,
                                               int threads, const std::vector<double> &floors) {
-    data_t data;
-    data.type_num = static_cast<int>(types.size());
-    data.spin_num = static_cast<int>(systems.size());
-    for (const type_statistics_t &type : types) data.sdata.push_back(copy_statistics(type.stats));
-    data.vdata.reserve(systems.size());
-    for (std::size_t s = 0; s < systems.size(); s++) {
-        data.vdata.push_back(value_data(systems[s], data.type_num));
-        if (s < floors.size()) data.vdata.back().score_floor = floors[s];
-    }
+    data_t data = pass_data(systems, types, floors);
     pass_of(model)(data, {}, threads);
 
     std::vector<type_values_t> scores(systems.size());
