@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 
+#include "engines/least_cost_assignment.h"
 #include "engines/walk_bounds.h"
 #include "engines/walk_path.h"
 #include "engines/walk_rows.h"
@@ -27,7 +28,7 @@ struct walker_t {
     double sum = 0.0;              // the terms of this walk, added in visiting order
     double lost = 0.0;             // what the additions to sum lost to rounding (Neumaier)
     double known = 0.0;            // a lower bound of the pair's score from outside this walk
-    double floor = 0.0;            // the spin system's score floor, in walked attachments' units
+    double floor = 0.0;            // the walk's floor (walk_floor), in walked attachments' units
     double logged = 0.0;           // the lower bound whose logarithm log_score holds
     double log_score = -HUGE_VAL;  // ln(logged)
     walk_counts_t counts;
@@ -45,10 +46,12 @@ bool may_take(const walk_rows_t &rows, const walk_path_t &path, int r, int a) {
 
 // ln of the score the budget is measured against: a lower bound of the
 // pair's score (every term is positive, so what was added so far bounds the
-// score from below), or the spin system's floor when that is larger. Against
-// the floor F the skipped terms add up to at most 1e-13 max(S, F) instead of
-// 1e-13 S: a type far below the best loses terms that no probability can
-// show. The logarithm is refreshed when the bound has grown by a thousandth;
+// score from below), or the walk's floor when that is larger. The floor is
+// the term of one attachment scored before the walk (still a lower bound of
+// S, so the skipped terms add up to at most 1e-13 S), or a floor F of the
+// spin system that a caller gives: against that the skipped terms add up to
+// at most 1e-13 max(S, F) instead of 1e-13 S, and a type far below the best
+// loses terms that no probability can show. The logarithm is refreshed when the bound has grown by a thousandth;
 // an older one is smaller, still a bound.
 double log_score(walker_t &w) {
     const double score = std::max(w.known + w.sum, w.floor);
@@ -57,6 +60,27 @@ double log_score(walker_t &w) {
         w.log_score = std::log(score);
     }
     return w.log_score;
+}
+
+// The missing-rate bound after row r has taken its atom: only its own
+// nucleus' part changes, and not even that when the atom is one of the t
+// free atoms the bound before took as seen (t the rows of the nucleus from r
+// on): the bound then takes the same atoms as seen.
+void update_missing_bound(walker_t &w, int r) {
+    walk_path_t &path = w.path;
+    const type_bounds_t &type = *w.bounds.type;
+    const int k = w.rows.nucleus[r], a = path.atom[r];
+    const double *before = r > 0 ? path.nucleus_missing[r - 1] : w.bounds.root_missing;
+    double *after = path.nucleus_missing[r];
+    for (int j = 0; j < NUCLEI; j++) after[j] = before[j];
+    int place = type.gain_rank[a];  // among the atoms free before row r
+    for (const int p : w.rows.rows_of[k]) {
+        if (p >= r) break;
+        if (type.gain_rank[path.atom[p]] < type.gain_rank[a]) place--;
+    }
+    if (place > w.bounds.rows_after[r])
+        after[k] = log_missing_bound(type, k, path.used.data(), w.bounds.rows_after[r]);
+    path.log_missing[r] = after[H_NUCLEUS] + after[C_NUCLEUS] + after[N_NUCLEUS];
 }
 
 // Completes row r with atom a's cached solve, and, when r is the last row of
@@ -76,9 +100,7 @@ bool factor_row(walker_t &w, int r, int a) {
     path.z[r] = (rows.x[r] - type.mean[a] - path.gram_z[r][a]) / path.diagonal[r];
     path.q[r] = (r > 0 ? path.q[r - 1] : 0.0) + path.z[r] * path.z[r];
     path.log_det[r] = (r > 0 ? path.log_det[r - 1] : 0.0) + std::log(pivot);
-    if (w.bounds.skipping)
-        path.log_missing[r] = (r > 0 ? path.log_missing[r - 1] : w.bounds.type->log_all_missing) +
-                              w.bounds.type->log_seen_ratio[a];
+    if (w.bounds.skipping && r + 1 < rows.n) update_missing_bound(w, r);
     if (rows.last_of_nucleus[r]) path.missing[rows.nucleus[r]] = nucleus_missing_rate(rows, path, rows.nucleus[r]);
     return true;
 }
@@ -294,7 +316,7 @@ struct mvnd_walk_t {
     walk_rows_t rows;
     walk_bounds_t bounds;
     double most = HUGE_VAL;    // each walk stops once it has scored more attachments than this
-    double floor = 0.0;        // the spin system's score floor over the repeats of equal shifts
+    double floor = 0.0;        // what each walk skips against at least (walk_floor)
     double first_sum = 0.0;    // the first subtree's terms (the whole walk's when not split)
     walk_counts_t counts;      // the first subtree's counts and those of skipped choices of the first rows
     std::vector<walk_part_t> parts;
@@ -393,6 +415,76 @@ bool first_choice(walker_t &w, walk_part_t &part) {
     return true;
 }
 
+// A walk of at least this many completions first scores one attachment
+// chosen as a whole (below): the few microseconds it costs pay where the
+// first attachments of the walk's own order are poor, which would leave the
+// walk nothing to skip against until it meets better ones.
+const double probe_completions = 1e4;
+
+// Per row, its atom in the attachment that gives each nucleus' shifts the
+// atoms of least total cost, a row's cost at an atom being
+// -ln(the atom's normal density at the shift) - ln((1 - miss) / miss): the
+// attachment the shifts favour most, each taken alone, missing rates
+// included. Empty when a cost is not finite (a missing rate of 0 or 1) or a
+// row would take an atom that is not its candidate.
+std::vector<int> least_cost_attachment(const walk_rows_t &rows) {
+    const walk_type_t &type = *rows.type;
+    std::vector<int> atom(static_cast<std::size_t>(rows.n), -1);
+    for (int k = 0; k < NUCLEI; k++) {
+        const std::vector<int> &of = rows.rows_of[k];
+        const nucleus_t &x = rows.blocks[k];
+        if (of.empty()) continue;
+        std::vector<double> cost;
+        for (const int r : of)
+            for (int a = x.first; a < x.first + x.atoms; a++) {
+                const double residual = rows.x[r] - type.mean[a], miss = rows.s->miss[a];
+                cost.push_back(0.5 * (residual * residual / type.variance[a] + std::log(type.variance[a])) -
+                               std::log((1.0 - miss) / miss));
+            }
+        const std::vector<int> column = least_cost_columns(cost, static_cast<int>(of.size()), x.atoms);
+        if (column.empty()) return {};
+        for (std::size_t i = 0; i < of.size(); i++) {
+            const int r = of[i], a = x.first + column[i];
+            const std::vector<int> &candidates = rows.candidates[r];
+            if (std::find(candidates.begin(), candidates.end(), a) == candidates.end()) return {};
+            atom[r] = a;
+        }
+    }
+    return atom;
+}
+
+// The term of the walk's attachment giving row r atom[r], or 0 when its rows
+// are not clearly positive definite. Every term is part of the pair's score
+// (an attachment that gives equal shifts their atoms in another order than
+// the walk's has the same term as the walked one), so it bounds the score
+// from below before the walk has added anything.
+double attachment_term(const mvnd_walk_t &walk, const std::vector<int> &atom) {
+    walk_scratch_t scratch(walk.rows);
+    walker_t w = walker_over(walk, scratch, 0.0);
+    const int n = walk.rows.n;
+    for (int r = 0; r < n; r++) {
+        w.path.atom[r] = atom[r];
+        w.path.used[atom[r]] = 1;
+        if (!factor_row(w, r, atom[r])) return 0.0;
+        if (r + 1 < n) {
+            extend_factor(w, r);
+            extend_gram(w, r);
+        }
+    }
+    add_factored_attachment(w);
+    return total_of(w);
+}
+
+// The floor a walk skips against, in walked attachments' units (over the
+// repeats of equal shifts): the spin system's (0 unless its caller gives
+// one), or, when larger, the term of the pair's least-cost attachment.
+double walk_floor(const value_data_t &v, const mvnd_walk_t &walk) {
+    const double floor = v.score_floor / walk.rows.repeats;
+    if (!walk.bounds.skipping || walk.bounds.completions[0] < probe_completions) return floor;
+    const std::vector<int> atom = least_cost_attachment(walk.rows);
+    return atom.empty() ? floor : std::max(floor, attachment_term(walk, atom));
+}
+
 }  // namespace
 
 std::shared_ptr<const mvnd_type_t> prepare_mvnd_type(const stat_data_t &s, mvnd_model_t model) {
@@ -409,8 +501,8 @@ std::shared_ptr<mvnd_walk_t> start_mvnd_walk(const value_data_t &v, std::shared_
     walk->type = std::move(type);
     walk->most = limits.most;
     lay_out_walk_rows(v, walk->type->layout, candidates, walk->rows);
-    walk->floor = v.score_floor / walk->rows.repeats;
     prepare_walk_bounds(walk->rows, walk->type->bounds, walk->bounds);
+    walk->floor = walk_floor(v, *walk);
     const walk_rows_t &rows = walk->rows;
     const bool split = walk->bounds.skipping && rows.n >= split_depth + 3 &&
                        walk->bounds.completions[0] >= limits.split_completions;

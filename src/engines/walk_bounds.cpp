@@ -49,10 +49,18 @@
 //        ln det Σ >= l_d + L_d,   L_d = Σ over rows j of R of the least
 //                                       ln v_b over j's candidates
 //    (bounds.rest_log_variance; v_b is formed in correlation units, see 8).
-// 4. The missing-rate factor: an atom of P is observed, a factor 1 - miss;
-//    any other atom gives 1 - miss or miss, at most max(miss, 1 - miss):
-//        M(c) <= M_d = Π over atoms of P of (1 - miss)
-//                      × Π over the other atoms of max(miss, 1 - miss).
+// 4. The missing-rate factor: an atom of P is observed, a factor 1 - miss.
+//    Of the other atoms of a nucleus k, every completion observes exactly
+//    t_k, the rows of k in R (each row takes a distinct atom), and leaves
+//    the rest missing. Writing each free atom's factor as miss × g with
+//    g = (1 - miss) / miss when observed and 1 when missing, the product is
+//    largest when the t_k observed ones are those of largest g:
+//        M(c) <= M_d = Π over nuclei k of [ Π over atoms of P_k of (1 - miss)
+//                      × Π over the t_k free atoms of k of largest g of (1 - miss)
+//                      × Π over its other free atoms of miss ]
+//    (log_missing_bound, with the atoms sorted by g once per type). A
+//    nucleus whose rows are all in P has its exact factor, and one without
+//    shifts the product of its missing rates.
 //    Hence every completion's term is at most
 //        B_d = M_d (2π)^(-n/2) exp(-(q_d + F_d + l_d + L_d) / 2).
 // 5. The budget adds up to at most 1e-13 of the pair's score. Let N be the
@@ -217,18 +225,58 @@ void prepare_type_bounds(const walk_type_t &type, type_bounds_t &bounds) {
     std::vector<double> share;
     if (!correlations(type, correlation) || !conditional_variance_shares(correlation, m, share)) return;
 
-    allocate_vector(bounds.log_seen_ratio, m, "log_seen_ratio", __LINE__, __func__);
+    allocate_vector(bounds.log_seen, m, "log_seen", __LINE__, __func__);
+    allocate_vector(bounds.log_unseen, m, "log_unseen", __LINE__, __func__);
     allocate_vector(bounds.log_variance, m, "log_variance", __LINE__, __func__);
-    bounds.log_all_missing = 0.0;
     bounds.inverse_trace = 0.0;
+    for (int k = 0; k < NUCLEI; k++) bounds.by_gain[k].clear();
     for (int a = 0; a < m; a++) {
-        const double miss = s.miss[a], largest = std::max(miss, 1.0 - miss);
-        bounds.log_all_missing += std::log(largest);
-        bounds.log_seen_ratio[a] = std::log((1.0 - miss) / largest);
+        bounds.log_seen[a] = std::log(1.0 - s.miss[a]);
+        bounds.log_unseen[a] = std::log(s.miss[a]);
         bounds.log_variance[a] = std::log(type.variance[a]) + std::log(share[a]);
         bounds.inverse_trace += 1.0 / share[a];
+        bounds.by_gain[type.nucleus_of[a]].push_back(a);
     }
+    // ln g = ln(1 - miss) - ln(miss) is +inf for a miss of 0 and -inf for a
+    // miss of 1, never undefined; ties keep the atoms' order.
+    for (std::vector<int> &atoms : bounds.by_gain)
+        std::stable_sort(atoms.begin(), atoms.end(), [&](int a, int b) {
+            return bounds.log_seen[a] - bounds.log_unseen[a] > bounds.log_seen[b] - bounds.log_unseen[b];
+        });
+    allocate_vector(bounds.gain_rank, m, "gain_rank", __LINE__, __func__);
+    for (const std::vector<int> &atoms : bounds.by_gain)
+        for (std::size_t i = 0; i < atoms.size(); i++) bounds.gain_rank[atoms[i]] = static_cast<int>(i);
     bounds.usable = true;
+}
+
+double log_missing_bound(const type_bounds_t &type, int k, const char *used, int more) {
+    double sum = 0.0;
+    for (const int a : type.by_gain[k]) {
+        if (used[a]) {
+            sum += type.log_seen[a];
+        } else if (more > 0) {
+            sum += type.log_seen[a];
+            more--;
+        } else {
+            sum += type.log_unseen[a];
+        }
+    }
+    return sum;
+}
+
+// Per row, the rows of its nucleus after it; per nucleus, the missing-rate
+// bound before any row has taken an atom.
+void prepare_missing_bounds(const walk_rows_t &rows, const type_bounds_t &type, walk_bounds_t &bounds) {
+    allocate_vector(bounds.rows_after, rows.n, "rows_after", __LINE__, __func__);
+    const std::vector<char> none(static_cast<std::size_t>(rows.atoms), 0);
+    bounds.log_root_missing = 0.0;
+    for (int k = 0; k < NUCLEI; k++) {
+        const std::vector<int> &of = rows.rows_of[k];
+        const int count = static_cast<int>(of.size());
+        for (int p = 0; p < count; p++) bounds.rows_after[of[p]] = count - 1 - p;
+        bounds.root_missing[k] = log_missing_bound(type, k, none.data(), count);
+        bounds.log_root_missing += bounds.root_missing[k];
+    }
 }
 
 void prepare_walk_bounds(const walk_rows_t &rows, const type_bounds_t &type, walk_bounds_t &bounds) {
@@ -237,6 +285,7 @@ void prepare_walk_bounds(const walk_rows_t &rows, const type_bounds_t &type, wal
     if (!type.usable) return;
     for (const double x : rows.x)
         if (!std::isfinite(x)) return;
+    prepare_missing_bounds(rows, type, bounds);
     const std::vector<double> &log_variance = type.log_variance;
     // Per depth, from the last: the completions below a node and the least
     // log-determinant of the rows below it.
@@ -300,7 +349,7 @@ bool negligible_subtree(const walk_rows_t &rows, const walk_bounds_t &bounds, co
         return true;
     }
     if (!(density < largest_safe_exponent)) return false;
-    const double log_missing = depth > 0 ? path.log_missing[r] : bounds.type->log_all_missing;
+    const double log_missing = depth > 0 ? path.log_missing[r] : bounds.log_root_missing;
     const double log_ratio = log_missing + density + bounds.log_completions[depth] - log_score;
     // What may be spent is at most share × (passed + count) <= share × 2 max(passed, count):
     // a larger ratio never fits, and needs no exp().

@@ -16,8 +16,11 @@ struct type_bounds_t {
                                            // the covariance is clearly positive definite (and, for
                                            // selected permutations, symmetric)
     std::vector<double> log_variance;      // per atom: ln of its variance given all the other atoms, ln ppm²
-    std::vector<double> log_seen_ratio;    // per atom: ln((1 - miss) / max(miss, 1 - miss))
-    double log_all_missing = 0.0;          // ln of the product of max(miss, 1 - miss) over the type's atoms
+    std::vector<double> log_seen;          // per atom: ln(1 - miss)
+    std::vector<double> log_unseen;        // per atom: ln(miss)
+    std::vector<int> by_gain[NUCLEI];      // the atoms of each nucleus, the one that gains most by
+                                           // being seen ((1 - miss) / miss largest) first
+    std::vector<int> gain_rank;            // per atom: its place in by_gain of its nucleus
     double inverse_trace = 0.0;            // trace of the inverse of the correlations
 };
 
@@ -34,6 +37,9 @@ struct walk_bounds_t {
     double share = 0.0;                    // skip_budget / completions[0]: the budget of one completion
     double log_share = 0.0;                // its logarithm
     double rounding = 0.0;                 // relative allowance for the rounding of a bound's exponent
+    std::vector<int> rows_after;           // per row: the rows of its nucleus after it
+    double root_missing[NUCLEI] = {0.0, 0.0, 0.0};  // per nucleus: ln of the missing-rate bound at the root
+    double log_root_missing = 0.0;         // their sum
 };
 
 // What one walk has skipped so far, in visiting order.
@@ -46,6 +52,11 @@ struct walk_budget_t {
 
 // Sets up what the bounds read of a type, once per type and model.
 void prepare_type_bounds(const walk_type_t &type, type_bounds_t &bounds);
+
+// ln of the most that nucleus k's missing-rate product can be when the atoms
+// `used` marks are seen and `more` rows of the nucleus are still to take one
+// each of its free atoms.
+double log_missing_bound(const type_bounds_t &type, int k, const char *used, int more);
 
 // Sets up the bounds of the pair's walk; leaves skipping off when a term
 // could be negative, unbounded or not a number: the type's bounds are not

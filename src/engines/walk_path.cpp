@@ -19,6 +19,7 @@ void allocate_walk_path(const walk_rows_t &rows, walk_path_t &path) {
     allocate_vector(path.q, n, "q", __LINE__, __func__);
     allocate_vector(path.log_det, n, "log_det", __LINE__, __func__);
     allocate_vector(path.log_missing, n, "log_missing", __LINE__, __func__);
+    allocate_matrix(path.nucleus_missing, n, NUCLEI, "(nucleus_missing)", "(nucleus_missing)[0]", __LINE__, __func__);
     allocate_vector(path.given_mean, m, "given_mean", __LINE__, __func__);
     allocate_vector(path.given_inverse, m, "given_inverse", __LINE__, __func__);
     allocate_vector(path.least, n, "least", __LINE__, __func__);

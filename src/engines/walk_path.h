@@ -31,6 +31,7 @@ struct walk_path_t {
     std::vector<double> q;              // partial quadratic form after each row
     std::vector<double> log_det;        // partial log-determinant after each row, ln ppm²
     std::vector<double> log_missing;    // per row: ln of the bound of the missing-rate product after it
+    matrix_t<double> nucleus_missing;   // n × NUCLEI: per row, the same bound of each nucleus' product
     double missing[NUCLEI] = {1.0, 1.0, 1.0};  // missing-rate factor of each completed nucleus
     std::vector<double> given_mean;     // per atom, at the depth last extended: mean given the rows so far, ppm
     std::vector<double> given_inverse;  // per atom, likewise: 1 / variance given the rows so far, 1/ppm²
