@@ -51,8 +51,8 @@ bool may_take(const walk_rows_t &rows, const walk_path_t &path, int r, int a) {
 // S, so the skipped terms add up to at most 1e-13 S), or a floor F of the
 // spin system that a caller gives: against that the skipped terms add up to
 // at most 1e-13 max(S, F) instead of 1e-13 S, and a type far below the best
-// loses terms that no probability can show. The logarithm is refreshed when the bound has grown by a thousandth;
-// an older one is smaller, still a bound.
+// loses terms that no probability can show. The logarithm is refreshed when
+// the bound has grown by a thousandth; an older one is smaller, still a bound.
 double log_score(walker_t &w) {
     const double score = std::max(w.known + w.sum, w.floor);
     if (score > w.logged * 1.001) {
