@@ -47,7 +47,7 @@ refdb_drop_atoms() {
 refdb_statistics() {
   _stats=$1 _out=$2 _list=$3 _outlier=${7:-$refdb_outlier_sd}
   for _set in ${6:-backbone full}; do
-    if [ "$_set" = backbone ]; then _left=$4 _option=--backbone _pool=--pool-missing; else _left=$5 _option= _pool=; fi
+    if [ "$_set" = backbone ]; then _left=$4 _option=--backbone _pool=--pool-missing; else _left=$5 _option= _pool=--side-chain-groups; fi
     _atoms=$_out/atoms_refdb_$_set.txt _summary=$_out/summary_refdb_$_set.txt
     # shellcheck disable=SC2086 # the option is one word or none
     "$_stats" $_option --outlier-sd "$_outlier" --atoms-out "$_out/candidates_$_set.txt" "@$_list" \
@@ -68,8 +68,11 @@ refdb_statistics() {
 refdb_class_statistics() {
   _stats=$1 _out=$2 _list=$3 _outlier=${5:-$refdb_outlier_sd}
   for _set in ${4:-backbone full}; do
+    _groups=
+    [ "$_set" = full ] && _groups=--side-chain-groups
     for _class in helix sheet coil; do
-      "$_stats" -af "$_out/atoms_refdb_$_set.txt" --outlier-sd "$_outlier" --class "$_class" "@$_list" \
+      # shellcheck disable=SC2086 # the option is one word or none
+      "$_stats" -af "$_out/atoms_refdb_$_set.txt" $_groups --outlier-sd "$_outlier" --class "$_class" "@$_list" \
         >"$_out/stats_refdb_${_set}_$_class.txt" 2>"$_out/summary_refdb_${_set}_$_class.txt" ||
         { cat "$_out/summary_refdb_${_set}_$_class.txt" >&2; return 1; }
     done

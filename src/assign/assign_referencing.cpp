@@ -146,7 +146,7 @@ referencing_result_t check_referencing(reference_mode_t mode, const imposed_offs
         std::vector<double> shares;
         for (std::size_t c = 0; c < classes->types.size(); c++)
             for (const type_statistics_t &type : classes->types[c]) {
-                per_class.push_back({type.amino_acid, type.atoms, copy_statistics(type.stats)});
+                per_class.push_back({type.amino_acid, type.atoms, copy_statistics(type.stats), {}, 0.0});
                 shares.push_back(classes->share[type.amino_acid][c]);
             }
         result.estimates = estimate_offsets(records, per_class, held, settings, shares);

@@ -9,6 +9,7 @@
 #include "assign/assign_error.h"
 #include "formats/file_text.h"
 #include "formats/format_error.h"
+#include "groups/side_chain_groups.h"
 #include "input/failure.h"
 #include "input/readers.h"
 #include "input/text_lines.h"
@@ -91,6 +92,7 @@ std::vector<type_statistics_t> read_type_statistics(const std::string &stats_fil
         }
         type.stats = copy_statistics(s);
     }
+    attach_side_chain_groups(types, side_chain_groups_of_text(stats_text));
     return types;
 }
 

@@ -7,6 +7,7 @@
 
 #include "engines/engines.h"
 #include "engines/walk_terms.h"
+#include "groups/side_chain_groups.h"
 #include "linalg/thresholds.h"
 #include "input/failure.h"
 
@@ -55,6 +56,52 @@ data_t pass_data(const std::vector<shift_values_t> &systems, const std::vector<t
     return data;
 }
 
+// The types as the engines score them: a type with a side-chain group
+// (groups/side_chain_groups.h) in both of its states, the assigned state in
+// the type's place and the bare states after the types, so that its score is
+//     s = g s_bare + (1 - g) s_assigned.
+struct scored_states_t {
+    std::vector<type_statistics_t> types;
+    std::vector<std::size_t> bare_of;  // per type: the index of its bare state, if it has one
+    std::vector<double> unassigned;    // per type: g, or 0 without a group
+};
+
+scored_states_t scored_states(const std::vector<type_statistics_t> &types) {
+    scored_states_t scored;
+    scored.bare_of.assign(types.size(), 0);
+    scored.unassigned.assign(types.size(), 0.0);
+    std::vector<type_statistics_t> bare;
+    for (std::size_t t = 0; t < types.size(); t++) {
+        std::optional<side_chain_states_t> states = side_chain_states(types[t]);
+        type_statistics_t own;
+        own.amino_acid = types[t].amino_acid;
+        own.atoms = types[t].atoms;
+        own.stats = copy_statistics(states ? states->assigned.stats : types[t].stats);
+        scored.types.push_back(std::move(own));
+        if (!states) continue;
+        scored.unassigned[t] = states->unassigned;
+        scored.bare_of[t] = types.size() + bare.size();
+        bare.push_back(std::move(states->bare));
+    }
+    for (type_statistics_t &state : bare) scored.types.push_back(std::move(state));
+    return scored;
+}
+
+// Each spin system's score per type, by AA3 index, from a pass over the states.
+std::vector<type_values_t> type_scores(const data_t &data, const std::vector<type_statistics_t> &types,
+                                       const scored_states_t &states) {
+    std::vector<type_values_t> scores(data.vdata.size());
+    for (std::size_t s = 0; s < data.vdata.size(); s++) {
+        scores[s].fill(0.0);
+        const std::vector<double> &proba = data.vdata[s].proba;
+        for (std::size_t t = 0; t < types.size(); t++) {
+            const double g = states.unassigned[t];
+            scores[s][types[t].amino_acid] = g > 0.0 ? g * proba[states.bare_of[t]] + (1.0 - g) * proba[t] : proba[t];
+        }
+    }
+    return scores;
+}
+
 // The most attachments a walk of first_attachment_floors scores.
 const double first_attachments = 4.0;
 
@@ -71,13 +118,15 @@ std::vector<double> first_attachment_floors(const std::vector<shift_values_t> &s
     walk_limits_t limits;
     limits.most = first_attachments;
     for (const std::vector<type_statistics_t> &types : classes) {
-        data_t data = pass_data(systems, types, {});
+        const scored_states_t states = scored_states(types);
+        data_t data = pass_data(systems, states.types, {});
         if (model == model_t::cspd)
             calculate_select_perm_dep_probas(data, limits, {}, threads);
         else
             calculate_full_perm_dep_probas(data, limits, {}, threads);
+        const std::vector<type_values_t> scores = type_scores(data, types, states);
         for (std::size_t s = 0; s < systems.size(); s++)
-            for (const double score : data.vdata[s].proba) floors[s] = std::max(floors[s], score);
+            for (const double score : scores[s]) floors[s] = std::max(floors[s], score);
     }
     return floors;
 }
@@ -133,15 +182,10 @@ bool is_dependent_model(model_t model) { return model == model_t::cfpd || model 
 std::vector<type_values_t> score_spin_systems(const std::vector<shift_values_t> &systems,
                                               const std::vector<type_statistics_t> &types, model_t model,
                                               int threads, const std::vector<double> &floors) {
-    data_t data = pass_data(systems, types, floors);
+    const scored_states_t states = scored_states(types);
+    data_t data = pass_data(systems, states.types, floors);
     pass_of(model)(data, {}, threads);
-
-    std::vector<type_values_t> scores(systems.size());
-    for (std::size_t s = 0; s < systems.size(); s++) {
-        scores[s].fill(0.0);
-        for (std::size_t t = 0; t < types.size(); t++) scores[s][types[t].amino_acid] = data.vdata[s].proba[t];
-    }
-    return scores;
+    return type_scores(data, types, states);
 }
 
 void rescore_unmodelled_atoms(std::vector<type_values_t> &scores, const std::vector<shift_values_t> &systems,
@@ -168,6 +212,8 @@ void rescore_unmodelled_atoms(std::vector<type_values_t> &scores, const std::vec
         alone[0].amino_acid = type.amino_acid;
         alone[0].atoms = type.atoms;
         alone[0].stats = copy_statistics(type.stats);
+        alone[0].side_chain = type.side_chain;
+        alone[0].side_chain_unassigned = type.side_chain_unassigned;
         const std::vector<type_values_t> again = score_spin_systems(own, alone, model, threads, own_floors);
         for (std::size_t r = 0; r < rows.size(); r++)
             scores[rows[r]][type.amino_acid] = again[r][type.amino_acid] * density[r];

@@ -4,6 +4,7 @@
 // restricted to some of the atoms.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "formats/atom_selection.h"
@@ -13,6 +14,8 @@ struct type_statistics_t {
     int amino_acid = -1;                  // index in AA3
     std::vector<selected_atom_t> atoms;   // per atom position: name and nucleus, as the selection writes them
     stat_data_t stats;                    // means, standard deviations, missing rates and covariances by position
+    std::vector<std::string> side_chain;  // atoms that entries assign as a whole or not at all (groups/)
+    double side_chain_unassigned = 0.0;   // share of residues with none of them, 0 to 1; 0: no such group
 };
 
 // A copy of the statistics (stat_data_t holds a matrix, which does not copy itself).
@@ -33,6 +36,8 @@ std::vector<type_statistics_t> restricted_statistics(const std::vector<type_stat
     for (const type_statistics_t &type : types) {
         type_statistics_t kept;
         kept.amino_acid = type.amino_acid;
+        kept.side_chain = type.side_chain;
+        kept.side_chain_unassigned = type.side_chain_unassigned;
         std::vector<int> positions;
         for (std::size_t p = 0; p < type.atoms.size(); p++)
             if (keep(type.amino_acid, type.atoms[p])) {

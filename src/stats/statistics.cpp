@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -148,6 +149,25 @@ void pool_backbone_missing_rates(statistics_t &statistics) {
         for (described_atom_t &atom : block.atoms)
             if (has_pooled_missing_rate(block.amino_acid, atom.name))
                 atom.miss_pct = missing_percent(counts[atom.name].first, counts[atom.name].second);
+}
+
+std::vector<side_chain_group_t> count_side_chain_groups(const gathered_shifts_t &gathered,
+                                                        const statistics_t &statistics) {
+    std::vector<side_chain_group_t> groups;
+    for (const amino_acid_statistics_t &block : statistics.amino_acids) {
+        side_chain_group_t group;
+        group.amino_acid = block.amino_acid;
+        for (const described_atom_t &atom : block.atoms)
+            if (beyond_beta(atom.name)) group.atoms.push_back(atom.name);
+        if (group.atoms.size() < 2) continue;
+        std::set<long> assigned;  // residues with a shift of some atom of the group
+        for (const atom_observations_t &atom : gathered.atoms[block.amino_acid])
+            if (std::find(group.atoms.begin(), group.atoms.end(), atom.name) != group.atoms.end())
+                for (const observation_t &shift : atom.observations) assigned.insert(shift.residue);
+        group.unassigned_pct = missing_percent(block.residues, static_cast<long>(assigned.size()));
+        groups.push_back(std::move(group));
+    }
+    return groups;
 }
 
 statistics_t compute_statistics(const gathered_shifts_t &gathered, const stats_settings_t &settings,

@@ -10,6 +10,7 @@
 
 #include "formats/atom_selection.h"
 #include "formats/spin_systems.h"
+#include "groups/side_chain_groups.h"
 #include "stats/recipe.h"
 
 struct stats_settings_t {
@@ -97,3 +98,10 @@ statistics_t compute_statistics(const gathered_shifts_t &gathered, const stats_s
 // that atom is missing. PRO's H (it has none) and N (rarely measured: no
 // amide proton to transfer from) keep their own rates and stay out of the sums.
 void pool_backbone_missing_rates(statistics_t &statistics);
+
+// Each described type's side-chain group (groups/side_chain_groups.h): its
+// described atoms beyond the beta position, when there are at least two, and
+// the percentage of its residues with none of them, by the add-one rule of
+// the missing rates, 100 (n_none + 1) / (n_res + 2).
+std::vector<side_chain_group_t> count_side_chain_groups(const gathered_shifts_t &gathered,
+                                                        const statistics_t &statistics);

@@ -39,6 +39,9 @@ const char *const usage_text =
     "  --pool-missing        give each backbone atom (H, HA, C, CA, CB, N) the\n"
     "                        missing rate of every type together (PRO's H and\n"
     "                        N keep their own)\n"
+    "  --side-chain-groups   also state, per type, how often none of its atoms\n"
+    "                        beyond the beta position is assigned (comment\n"
+    "                        lines that kestrin-assign reads and kestrin skips)\n"
     "  -h, --help            print this help and exit\n"
     "  -v, --version         print the version and exit\n"
     "\n"
@@ -91,6 +94,8 @@ stats_options_t parse_stats_options(int argc, char **argv) {
             options.atoms_out = line.value();
         } else if (name == "--pool-missing") {
             options.pool_missing = true;
+        } else if (name == "--side-chain-groups") {
+            options.side_chain_groups = true;
         } else if (name == "--class") {
             const std::string key = line.value();
             options.structure_class = structure_class_of_key(key);

@@ -19,6 +19,7 @@ struct stats_options_t {
     std::optional<std::string> atoms_out;   // --atoms-out: where to write the atom selection
     std::optional<structure_class_t> structure_class;  // --class: only the residues of this class
     bool pool_missing = false;              // --pool-missing: backbone missing rates over every type together
+    bool side_chain_groups = false;         // --side-chain-groups: state how often each side chain is unassigned
 };
 
 // Reads the arguments, or ends the run: help and version with status 0, a

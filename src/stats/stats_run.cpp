@@ -135,6 +135,7 @@ std::string statistics_title(const stats_options_t &options, const statistics_t 
         title += std::string(", only residues of class ") + structure_class_key(*options.structure_class) +
                  " by the chemical-shift index (an atom with fewer than 20 shifts in it: mean and sd of every class)";
     if (options.pool_missing) title += ", missing rates of H, HA, C, CA, CB and N over every type together";
+    if (options.side_chain_groups) title += ", side chains unassigned as a whole counted";
     if (!options.atoms_file) title += ", atoms with at least " + std::to_string(options.min_observations) + " shifts";
     return title;
 }
@@ -228,7 +229,9 @@ int build(const stats_options_t &options) {
         statistics_t statistics = compute_statistics(gathered, settings, options.means_file ? &reference : nullptr);
         if (options.pool_missing) pool_backbone_missing_rates(statistics);
         const std::string title = quoted_for_message(statistics_title(options, statistics));
-        statistics_out.write(statistics_text(statistics, title));
+        const std::vector<side_chain_group_t> groups =
+            options.side_chain_groups ? count_side_chain_groups(gathered, statistics) : std::vector<side_chain_group_t>();
+        statistics_out.write(statistics_text(statistics, title, groups));
         if (atoms_out) {
             const std::string description = quoted_for_message(selection_description(options, statistics));
             atoms_out->write(atom_selection_text(statistics, description));

@@ -30,8 +30,10 @@ std::string formatted(const char *format, ...) {
 
 }  // namespace
 
-std::string statistics_text(const statistics_t &statistics, const std::string &title) {
+std::string statistics_text(const statistics_t &statistics, const std::string &title,
+                            const std::vector<side_chain_group_t> &groups) {
     std::string text = "# " + title + "\n# res atom type n_obs min max mean sd n_res miss_pct\n";
+    for (const side_chain_group_t &group : groups) text += side_chain_group_line(group);
     for (const amino_acid_statistics_t &block : statistics.amino_acids)
         for (const described_atom_t &atom : block.atoms)
             text += formatted("%s %s %c %ld %.3f %.3f %.4f %.4f %ld %.2f\n", AA3[block.amino_acid], atom.name.c_str(),

@@ -181,7 +181,7 @@ TEST(ReferencingOffsets, TheLikelihoodStaysFiniteFarFromEveryMean) {
 std::vector<type_statistics_t> class_like(const std::vector<type_statistics_t> &types, double by) {
     std::vector<type_statistics_t> moved;
     for (const type_statistics_t &type : types) {
-        type_statistics_t m{type.amino_acid, type.atoms, copy_statistics(type.stats)};
+        type_statistics_t m{type.amino_acid, type.atoms, copy_statistics(type.stats), {}, 0.0};
         for (int p = 0; p < m.stats.atom_num; p++) {
             const std::string &name = m.atoms[p].name;
             m.stats.mean[p] += name == "CA" ? 2.0 * by : name == "CB" ? -2.0 * by : name == "N" ? -1.5 * by : 0.0;

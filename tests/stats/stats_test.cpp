@@ -358,6 +358,39 @@ TEST(StatsGathering, PooledMissingRatesSumTheBackboneAtomsOfEveryTypeButProlines
     }
 }
 
+TEST(StatsGathering, SideChainGroupsCountResiduesWithNoneOfTheirAtomsBeyondBeta) {
+    const int phe = 13, asp = 2;
+    // Five PHE: CG seen in the first two, CD1 in the second and third, HB2 in
+    // all (not beyond beta); ASP's only atom beyond beta makes no group.
+    std::vector<spin_system_t> entry;
+    for (int r = 0; r < 5; r++) {
+        std::vector<std::pair<std::string, double>> shifts = {{"HB2", 3.0}};
+        if (r < 2) shifts.push_back({"CG", 138.0});
+        if (r == 1 || r == 2) shifts.push_back({"CD1", 131.0});
+        entry.push_back(residue(phe, shifts));
+    }
+    entry.push_back(residue(asp, {{"HB2", 2.7}, {"CG", 179.0}}));
+    gathered_shifts_t gathered;
+    gather_entry(gathered, entry, stats_settings_t());
+    auto atom = [](const char *name, char nucleus) {
+        return described_atom_t{name, nucleus, atom_moments_t{}, 0.0, 1.0, 0.0};
+    };
+    statistics_t statistics{1, 6, {}};
+    statistics.amino_acids.push_back(
+        {phe, 5, {atom("HB2", 'H'), atom("CG", 'C'), atom("CD1", 'C')}, square_matrix_t(), false, square_matrix_t()});
+    statistics.amino_acids.push_back(
+        {asp, 1, {atom("HB2", 'H'), atom("CG", 'C')}, square_matrix_t(), false, square_matrix_t()});
+    const std::vector<side_chain_group_t> groups = count_side_chain_groups(gathered, statistics);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].amino_acid, phe);
+    EXPECT_EQ(groups[0].atoms, (std::vector<std::string>{"CG", "CD1"}));
+    EXPECT_DOUBLE_EQ(groups[0].unassigned_pct, 100.0 * 3 / 7);  // two of five, plus one over plus two
+    // Written after the column line, where kestrin skips them as comments.
+    const std::string text = statistics_text(statistics, "t", groups);
+    EXPECT_EQ(text.substr(0, text.find("PHE HB2")),
+              "# t\n# res atom type n_obs min max mean sd n_res miss_pct\n# side-chain group PHE 42.86 CG CD1\n");
+}
+
 TEST(ArchiveMeans, PseudoAtomsAreMethylsAndFaultsNameTheirLine) {
     const reference_means_t means = read_archive_means(
         "comp_id,atom_id,count,min,max,avg,std\r\nALA,MB,42749,-0.880,3.4106,1.356,0.245\r\n"
