@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: kestrin-stats on arbitrary text, read as an entry (twice, so
 // that atoms have pairs) for a small atom selection and as a table of means;
-// whatever statistics come out must be what kestrin can read.
+// whatever statistics come out must be what kestrin can read, and the
+// side-chain groups they state must read back as written. The text is also
+// read as group lines of a statistics file.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "formats/format_error.h"
 #include "formats/shift_table.h"
 #include "stats/archive_means.h"
+#include "groups/side_chain_groups.h"
 #include "stats/stats_writer.h"
 
 namespace {
@@ -48,6 +51,21 @@ void check(const statistics_t &statistics) {
     if (text.find("nan") != std::string::npos || text.find("inf") != std::string::npos) abort();
 }
 
+// Groups as counted, written and read back: the same types, atoms and
+// shares to the printed digits.
+void check_groups(const gathered_shifts_t &gathered, const statistics_t &statistics) {
+    const std::vector<side_chain_group_t> groups = count_side_chain_groups(gathered, statistics);
+    const std::vector<side_chain_group_t> read = side_chain_groups_of_text(statistics_text(statistics, "fuzz", groups));
+    if (read.size() != groups.size()) finding("side-chain groups that do not read back", -1);
+    for (std::size_t g = 0; g < groups.size(); g++) {
+        if (!(groups[g].unassigned_pct > 0.0) || !(groups[g].unassigned_pct < 100.0))
+            finding("a side-chain share outside (0, 100)", groups[g].amino_acid);
+        if (read[g].amino_acid != groups[g].amino_acid || read[g].atoms != groups[g].atoms ||
+            !(std::fabs(read[g].unassigned_pct - groups[g].unassigned_pct) <= 0.005))
+            finding("a side-chain group read back otherwise", groups[g].amino_acid);
+    }
+}
+
 void build(const std::string &text) {
     stats_settings_t settings;
     settings.selection = &selection();
@@ -64,7 +82,9 @@ void build(const std::string &text) {
     for (double outlier_sd : {5.0, 1.0}) {
         settings.outlier_sd = outlier_sd;
         try {
-            check(compute_statistics(gathered, settings, nullptr));
+            const statistics_t statistics = compute_statistics(gathered, settings, nullptr);
+            check(statistics);
+            check_groups(gathered, statistics);
         } catch (const stats_error &) {
         }
     }
@@ -75,6 +95,10 @@ void build(const std::string &text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, std::size_t size) {
     const std::string text(reinterpret_cast<const char *>(bytes), size);
     build(text);
+    for (const side_chain_group_t &group : side_chain_groups_of_text(text))
+        if (group.amino_acid < 0 || group.amino_acid >= 20 || group.atoms.empty() || !(group.unassigned_pct >= 0.0) ||
+            !(group.unassigned_pct <= 100.0))
+            abort();
     try {
         for (const auto &[key, moments] : read_archive_means(text))
             if (!(moments.sd > 0) || !std::isfinite(moments.mean) || key.size() < 5) abort();
