@@ -24,8 +24,10 @@ bool is_dependent_model(model_t model);
 
 // Each spin system's score under the model against each type, by AA3
 // index (0 for a type that is not among `types`). The scores are those
-// kestrin's model passes compute, the same for any number of threads. A
-// fatal error of the engines (a singular covariance) ends the run.
+// kestrin's model passes compute, the same for any number of threads; a
+// type with a side-chain group (groups/side_chain_groups.h) scores the
+// mixture of its two states, each of them a pass of kestrin's. A fatal
+// error of the engines (a singular covariance) ends the run.
 // floors[s], where given and above 0, is a lower bound of the best score
 // systems[s] reaches under some type: the dependent models' walks then leave
 // out terms that add up to at most 1e-13 of the larger of it and the pair's
