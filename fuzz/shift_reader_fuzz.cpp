@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the readers of foreign shift files (STAR for NEF and
-// NMR-STAR, Sparky, TALOS), the grouping into spin systems and the writer,
+// NMR-STAR, Sparky, TALOS, and kestrin's own spin-system files), the grouping into spin systems and the writer,
 // on arbitrary text, recognised from the content and read as each format.
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "formats/format_error.h"
+#include "formats/kestrin_spins.h"
 #include "formats/spin_systems.h"
 #include "spins/spin_writer.h"
 
@@ -44,9 +45,12 @@ void check_grouping(const spin_grouping_t &grouping) {
     }
 }
 
+// format kestrin: the reader of kestrin's own spin-system files, which only
+// kestrin-assign uses; the others as read_shift_file reads them.
 void convert(const std::string &text, std::optional<shift_format_t> format) {
     try {
-        const shift_file_t file = read_shift_file(text, format);
+        const shift_file_t file =
+            format == shift_format_t::kestrin ? read_kestrin_spin_file(text) : read_shift_file(text, format);
         for (const shift_list_t &list : file.lists)
             for (const atom_selection_t *selection : {static_cast<const atom_selection_t *>(nullptr), &backbone_selection()}) {
                 const spin_grouping_t grouping = group_spin_systems(list, file.format, selection);
@@ -66,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, std::size_t size) {
     const std::string text(reinterpret_cast<const char *>(bytes), size);
     convert(text, std::nullopt);
     for (shift_format_t format : {shift_format_t::nef, shift_format_t::nmrstar, shift_format_t::nmrstar2,
-                                  shift_format_t::sparky, shift_format_t::talos})
+                                  shift_format_t::sparky, shift_format_t::talos, shift_format_t::kestrin})
         convert(text, format);
     return 0;
 }

@@ -27,6 +27,7 @@
 #include "fit/fit.h"
 #include "fit/fit_thresholds.h"
 #include "formats/file_text.h"
+#include "formats/kestrin_spins.h"
 #include "formats/reading_summary.h"
 #include "observe/observed_atoms.h"
 #include "output/output_file.h"
@@ -342,7 +343,8 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     std::size_t list = 0;
     spin_grouping_t grouping;
     try {
-        file = read_shift_file(input_text, options.format);
+        file = !options.format && is_kestrin_spin_file(input_text) ? read_kestrin_spin_file(input_text)
+                                                                   : read_shift_file(input_text, options.format);
         list = choose_shift_list(file, options.list);
         grouping = group_spin_systems(file.lists[list], file.format);
     } catch (const format_error &error) {
@@ -360,10 +362,16 @@ run_result_t assign_types(const assign_options_t &options, const std::string &in
     std::vector<bool> predicted(systems.size()), assigned(systems.size());
     long to_predict = 0;
     for (std::size_t s = 0; s < systems.size(); s++) {
-        predicted[s] = options.hide_types || systems[s].amino_acid < 0;
+        // A kestrin spin-system file names no atoms: its declared types
+        // cannot be scored as assignments, only compared with predictions.
+        predicted[s] = options.hide_types || systems[s].amino_acid < 0 || file.format == shift_format_t::kestrin;
         assigned[s] = !predicted[s];
         to_predict += predicted[s] ? 1 : 0;
     }
+    if (file.format == shift_format_t::kestrin && !options.hide_types &&
+        std::any_of(systems.begin(), systems.end(), [](const spin_system_t &s) { return s.amino_acid >= 0; }))
+        note(messages, "a kestrin spin-system file names no atoms: every spin system is predicted, declared types "
+                       "are kept for comparison");
     if (!systems.empty() && to_predict == 0)
         note(messages, "every spin system is assigned: their declared types are ranked (--hide-types predicts them)");
 

@@ -271,6 +271,7 @@ std::optional<sequence_t> read_file_sequence(const std::string &text, shift_form
     case shift_format_t::nmrstar2: return nmrstar2_sequence(read_star(text));
     case shift_format_t::talos: return talos_sequence(text);
     case shift_format_t::sparky: return std::nullopt;
+    case shift_format_t::kestrin: return std::nullopt;
     }
     return std::nullopt;
 }

@@ -317,6 +317,7 @@ const char *shift_format_key(shift_format_t format) {
     case shift_format_t::nmrstar2: return "nmrstar2";
     case shift_format_t::sparky: return "sparky";
     case shift_format_t::talos: return "talos";
+    case shift_format_t::kestrin: return "kestrin";
     }
     return "";
 }
@@ -335,6 +336,7 @@ const char *shift_format_title(shift_format_t format) {
     case shift_format_t::nmrstar2: return "NMR-STAR 2.1";
     case shift_format_t::sparky: return "Sparky resonance list";
     case shift_format_t::talos: return "NMRPipe/TALOS table";
+    case shift_format_t::kestrin: return "kestrin spin-system file";
     }
     return "";
 }

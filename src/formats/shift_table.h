@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
-enum class shift_format_t { nef, nmrstar, nmrstar2, sparky, talos };
+// kestrin: kestrin's own spin-system file (formats/kestrin_spins.h), which
+// kestrin-assign recognises by its content; no --format names it.
+enum class shift_format_t { nef, nmrstar, nmrstar2, sparky, talos, kestrin };
 
 // "nef", "nmrstar", "nmrstar2", "sparky", "talos": the names of --format.
 const char *shift_format_key(shift_format_t format);
 std::optional<shift_format_t> shift_format_of_key(const std::string &key);
-// "NEF", "NMR-STAR 3", "NMR-STAR 2.1", "Sparky resonance list", "NMRPipe/TALOS table".
+// "NEF", "NMR-STAR 3", "NMR-STAR 2.1", "Sparky resonance list", "NMRPipe/TALOS table",
+// "kestrin spin-system file".
 const char *shift_format_title(shift_format_t format);
 
 struct shift_row_t {

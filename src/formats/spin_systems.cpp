@@ -103,7 +103,9 @@ public:
             out_.other_nucleus_rows++;
             return;
         }
-        if (amino_acid >= 0)
+        // The shifts of a kestrin spin-system file name no atom, whatever
+        // type the spin system declares.
+        if (amino_acid >= 0 && format_ != shift_format_t::kestrin)
             add_atoms(system, row, index, stated);
         else
             add_unknown_type_atom(system, row, index, stated);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/format_error.h"
+#include "formats/kestrin_spins.h"
 #include "formats/spin_systems.h"
 #include "formats_test_support.h"
 #include "input/readers.h"
@@ -392,6 +393,50 @@ TEST(SpinSystems, OneReaderDecidesWhatASelectionHolds) {
             // The same fault: "unknown residue 'XYZ'" is in kestrin's "Error: unknown residue 'XYZ' in file ...".
             const std::string fault = error.line > 0 ? error.what() : "there is no atom types to analyse";
             EXPECT_NE(kestrin.err.find(fault), std::string::npos) << text << kestrin.err;
+        }
+    }
+}
+
+TEST(SpinSystems, KestrinSpinFilesNameNoAtomsAndKeepTheDeclaredTypes) {
+    const std::string text = "<!-- written by hand -->\n"
+                             "<res type=\"ALA\" name=\"12\">\n"
+                             "  <cs type=\"H\" n=\"2\">\n8.12 4.31 9.9\n"  // values beyond the count are ignored
+                             "  <cs type=\"C\" n=\"2\">\n52.4 19.0\n"
+                             "</res>\n"
+                             "<res type=\"UNK\">\n"                            // no name: its ordinal
+                             " <cs type=\"H\" n=\"1\">\n"                     // other indentation: ignored
+                             "  <cs type=\"N\" n=\"1\">\n123.7\n"
+                             "</res>\n";
+    ASSERT_TRUE(is_kestrin_spin_file(text));
+    EXPECT_FALSE(is_kestrin_spin_file("data_x\n<res type=\"ALA\">\n"));
+    const shift_file_t file = read_kestrin_spin_file(text);
+    EXPECT_EQ(file.format, shift_format_t::kestrin);
+    const spin_grouping_t grouping = group_spin_systems(file.lists.at(0), file.format);
+    ASSERT_EQ(grouping.systems.size(), 2u);
+    EXPECT_EQ(described(grouping.systems[0]), "ALA 12 H:H_1=8.12,H_2=4.31 C:C_3=52.4,C_4=19.0");
+    EXPECT_EQ(grouping.systems[0].amino_acid, 0);
+    EXPECT_EQ(described(grouping.systems[1]), "UNK 2 N:N_1=123.7");
+    const struct {
+        const char *text;
+        long line;
+        const char *message;
+    } faults[] = {
+        {"<res type=\"ALA\" name=\"1\">\n</res>\n<res type=\"GLY\" name=\"1\">\n</res>\n", 3,
+         "the spin-system name '1' is used twice"},
+        {"<res type=\"ALA\">\n  <cs type=\"X\" n=\"1\">\n1.0\n</res>\n", 2, "unknown chemical shift type 'X'"},
+        {"<res type=\"ALA\">\n  <cs type=\"H\" n=\"3\">\n8.1 4.2\n</res>\n", 3,
+         "the values line holds 2 values where n says 3"},
+        {"<res type=\"ALA\">\n  <cs type=\"H\" n=\"1\">\n8.1\n", 3,
+         "the file ends inside the spin system begun on line 1"},
+        {"<!-- nothing -->\n", 0, "no spin system in this kestrin spin-system file"},
+    };
+    for (const auto &f : faults) {
+        try {
+            read_kestrin_spin_file(f.text);
+            ADD_FAILURE() << f.text;
+        } catch (const format_error &error) {
+            EXPECT_EQ(error.line, f.line) << f.text;
+            EXPECT_STREQ(error.what(), f.message);
         }
     }
 }
