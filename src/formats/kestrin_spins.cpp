@@ -9,6 +9,7 @@
 
 #include "formats/atom_names.h"
 #include "formats/format_error.h"
+#include "input/text_lines.h"
 
 namespace {
 
@@ -22,8 +23,6 @@ std::vector<std::string> lines_of_text(const std::string &text) {
     }
     return lines;
 }
-
-bool begins_with(const std::string &line, const char *prefix) { return line.compare(0, std::string(prefix).size(), prefix) == 0; }
 
 // The value of the attribute NAME="..." of a tag line; empty when absent.
 std::string attribute(const std::string &line, const std::string &name) {
